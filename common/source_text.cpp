@@ -1,0 +1,34 @@
+#include "common/source_text.h"
+
+#include "common/codepage.h"
+#include "common/text.h"
+
+namespace tovi {
+
+std::u16string decodeSourceBytes(std::string_view bytes) {
+    return decodeWindows1252(bytes.substr(0, bytes.find('\0')));
+}
+
+std::vector<std::u16string> splitLines(std::u16string_view text) {
+    std::vector<std::u16string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n') {
+            continue;
+        }
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+bool holdsOnlyBlanks(const std::vector<std::u16string>& lines) {
+    // Two or more lines hold a line end, and a line end is not a blank.
+    return lines.empty() || (lines.size() == 1 && trimBlanks(lines.front()).empty());
+}
+
+} // namespace tovi

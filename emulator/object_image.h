@@ -1,0 +1,53 @@
+#pragma once
+// The 2 KiB program-memory image, its address/opcode listing and the binary file.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "assembler/address_assignment.h"
+#include "assembler/source_line.h"
+#include "common/text.h"
+
+namespace tovi {
+
+inline constexpr std::u16string_view listingHeading = u"Adr Opcode";
+
+struct ObjectImage {
+    std::array<std::uint8_t, programMemorySize> bytes{};
+    int highestAddress = 0; // highest address holding a byte of any code-bearing line
+    std::vector<std::u16string> listing; // the heading, then one row per code-bearing line
+
+    int imageLength() const { return highestAddress + 1; }
+};
+
+// Where the binary file goes: beside the source, or where the caller says.
+struct ImageTarget {
+    std::u16string_view sourcePath;         // empty: no file is written
+    std::u16string_view binaryPathOverride; // non-empty: write here instead
+    std::uint8_t fillByte = 0x00;
+};
+
+struct BuiltImage {
+    ObjectImage image;
+    // Set when a file was to be written: its path, or empty when writing failed.
+    std::optional<std::u16string> binaryPath;
+};
+
+// Fills the listing and the image from records 0 … lastLine (in address order)
+// with unused bytes set to fillByte. Bytes above 7FFH are never stored.
+ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte);
+
+// The source path with its extension replaced by "bin", or ".bin" appended
+// when it has none; "/" and "\" both separate directories.
+std::u16string binaryPathFor(std::u16string_view sourcePath);
+
+// Builds the image and, when the source has a path, writes the binary file
+// and appends "<path> (<n> Byte) gespeichert", or the failure line.
+BuiltImage buildObjectImage(const LineTable& table, const ImageTarget& target,
+                            const StatusSink& appendStatus);
+
+} // namespace tovi

@@ -1,0 +1,63 @@
+#pragma once
+// The persistent settings and the settings file "tovi.ini".
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace tovi {
+
+inline constexpr char settingsFileName[] = "tovi.ini";
+
+// Window numbers: 0 main window, 1 "Quelle", 2 "Status", 3 "Objektcode (HEX)".
+inline constexpr int mainWindow = 0;
+inline constexpr int sourceWindow = 1;
+inline constexpr int statusWindow = 2;
+inline constexpr int objectCodeWindow = 3;
+inline constexpr int windowCount = 4;
+
+struct WindowRect {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;  // inner size
+    std::int32_t height = 0;
+
+    bool operator==(const WindowRect&) const = default;
+};
+
+struct EmulatorSettings {
+    std::u16string comPort;   // "COM4"
+    std::u16string epromType; // "16", "32", "64", "E64", "128", "256", "E256" or "512"
+    std::int32_t spiBackup = 0;
+    std::int32_t autoLoad = 0;
+
+    bool operator==(const EmulatorSettings&) const = default;
+};
+
+struct Settings {
+    std::array<WindowRect, windowCount> windowRects{};
+    EmulatorSettings emulator;
+    std::uint8_t fillByte = 0x00;
+
+    bool operator==(const Settings&) const = default;
+};
+
+// "tovi.ini" in the current working directory, formed anew at every call.
+std::filesystem::path settingsFilePath();
+
+// Reads the file into `settings`; what the file lacks keeps its value. An
+// unreadable file changes nothing.
+void loadSettings(Settings& settings, const std::filesystem::path& file);
+
+// Writes the whole file (byte-order mark, CR LF, 25 lines) by replacing it
+// atomically; returns false when it could not be written.
+bool saveSettings(const Settings& settings, const std::filesystem::path& file);
+
+// The file's exact bytes for these settings.
+std::string settingsFileContent(const Settings& settings);
+
+// The built-in window layout; touches nothing else.
+void setDefaultWindowRects(Settings& settings);
+
+} // namespace tovi
