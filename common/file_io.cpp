@@ -80,6 +80,8 @@ bool writeFileAtomically(const fs::path& path, std::string_view bytes) {
     return true;
 }
 
-fs::path toPath(std::u16string_view text) { return fs::path(std::u16string(text)); }
+fs::path toPath(std::u16string_view text) {
+    return fs::path(std::u16string(text));
+}
 
 } // namespace tovi

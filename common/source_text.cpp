@@ -26,7 +26,7 @@ std::vector<std::u16string> splitLines(std::u16string_view text) {
     return lines;
 }
 
-bool holdsOnlyBlanks(const std::vector<std::u16string>& lines) {
+bool holdsOnlyBlanks(std::span<const std::u16string> lines) {
     // Two or more lines hold a line end, and a line end is not a blank.
     return lines.empty() || (lines.size() == 1 && trimBlanks(lines.front()).empty());
 }

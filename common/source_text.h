@@ -1,6 +1,7 @@
 #pragma once
 // Source text as Tovi stores it: Windows-1252 bytes, lines separated by CR LF.
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,6 @@ std::u16string decodeSourceBytes(std::string_view bytes);
 std::vector<std::u16string> splitLines(std::u16string_view text);
 
 // True when the text, with blanks removed at both ends, is empty.
-bool holdsOnlyBlanks(const std::vector<std::u16string>& lines);
+bool holdsOnlyBlanks(std::span<const std::u16string> lines);
 
 } // namespace tovi

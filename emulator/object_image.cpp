@@ -1,9 +1,131 @@
 #include "emulator/object_image.h"
 
-namespace tovi {
+#include "common/file_io.h"
 
-ObjectImage buildImage(const LineTable&, std::uint8_t) { return {}; }
-std::u16string binaryPathFor(std::u16string_view) { return {}; }
-BuiltImage buildObjectImage(const LineTable&, const ImageTarget&, const StatusSink&) { return {}; }
+namespace tovi {
+namespace {
+
+// A bit text as a byte: binary digits from the left, stopping at the first
+// other character; only the low eight bits count.
+std::uint8_t byteOf(std::u16string_view bits) {
+    unsigned value = 0;
+    for (char16_t c : bits) {
+        if (c != u'0' && c != u'1') {
+            break;
+        }
+        value = (value << 1) | static_cast<unsigned>(c - u'0');
+    }
+    return static_cast<std::uint8_t>(value & 0xFF);
+}
+
+void appendHex(std::u16string& text, unsigned value, int digits) {
+    static constexpr char16_t hexDigits[] = u"0123456789ABCDEF";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
+        text.push_back(hexDigits[(value >> shift) & 0xF]);
+    }
+}
+
+void storeByte(ObjectImage& image, std::int64_t address, std::uint8_t value) {
+    if (address < 0 || address >= programMemorySize) {
+        return; // never outside the image; the assembler rejects such code beforehand
+    }
+    image.bytes[static_cast<std::size_t>(address)] = value;
+}
+
+std::u16string listingRow(int address, std::uint8_t first, const std::uint8_t* second) {
+    std::u16string row;
+    row.reserve(9);
+    appendHex(row, static_cast<unsigned>(address), address > 0xFFF ? 4 : 3);
+    row.push_back(u' ');
+    appendHex(row, first, 2);
+    if (second == nullptr) {
+        row.append(u"   ");
+        return row;
+    }
+    row.push_back(u' ');
+    appendHex(row, *second, 2);
+    return row;
+}
+
+bool isSeparator(char16_t c) {
+    return c == u'/' || c == u'\\';
+}
+
+// Position of the extension's "." or npos when the path has no extension.
+std::size_t extensionDot(std::u16string_view path) {
+    const std::size_t dot = path.rfind(u'.');
+    if (dot == std::u16string_view::npos || dot == 0 || isSeparator(path[dot - 1])) {
+        return std::u16string_view::npos;
+    }
+    for (std::size_t i = dot + 1; i < path.size(); ++i) {
+        if (path[i] == u' ' || isSeparator(path[i])) {
+            return std::u16string_view::npos;
+        }
+    }
+    return dot;
+}
+
+} // namespace
+
+ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte) {
+    ObjectImage image;
+    image.bytes.fill(fillByte);
+    image.listing.reserve(static_cast<std::size_t>(table.size()) + 1);
+    image.listing.emplace_back(listingHeading);
+    for (int i = 0; i <= table.lastLine; ++i) {
+        const SourceLine& line = table.records[static_cast<std::size_t>(i)];
+        if (line.byteCount <= 0) {
+            continue;
+        }
+        const bool hasSecondByte = !line.byte2Bits.empty();
+        const std::int64_t lastAddress = std::int64_t{line.address} + (hasSecondByte ? 1 : 0);
+        if (lastAddress > image.highestAddress && lastAddress < programMemorySize) {
+            image.highestAddress = static_cast<int>(lastAddress);
+        }
+        const std::uint8_t first = byteOf(line.byte1Bits);
+        const std::uint8_t second = byteOf(line.byte2Bits);
+        storeByte(image, line.address, first);
+        if (hasSecondByte) {
+            storeByte(image, lastAddress, second);
+        }
+        image.listing.push_back(listingRow(line.address, first, hasSecondByte ? &second : nullptr));
+    }
+    return image;
+}
+
+std::u16string binaryPathFor(std::u16string_view sourcePath) {
+    std::u16string path(sourcePath);
+    const std::size_t dot = extensionDot(sourcePath);
+    if (dot == std::u16string_view::npos) {
+        path += u".bin";
+        return path;
+    }
+    path.replace(dot + 1, std::u16string::npos, u"bin");
+    if (path == sourcePath) {
+        path += u".bin"; // a source named *.bin must not be overwritten by its own image
+    }
+    return path;
+}
+
+BuiltImage buildObjectImage(const LineTable& table, const ImageTarget& target,
+                            const StatusSink& appendStatus) {
+    BuiltImage built{buildImage(table, target.fillByte), std::nullopt};
+    if (target.sourcePath.empty() && target.binaryPathOverride.empty()) {
+        return built;
+    }
+    std::u16string path = target.binaryPathOverride.empty()
+                              ? binaryPathFor(target.sourcePath)
+                              : std::u16string(target.binaryPathOverride);
+    const auto length = static_cast<std::size_t>(built.image.imageLength());
+    const std::string_view bytes(reinterpret_cast<const char*>(built.image.bytes.data()), length);
+    if (!writeFileAtomically(toPath(path), bytes)) {
+        appendStatus(u"Fehler beim Speichern der Binärdatei " + path);
+        built.binaryPath = std::u16string();
+        return built;
+    }
+    appendStatus(path + u" (" + decimalText(built.image.imageLength()) + u" Byte) gespeichert");
+    built.binaryPath = std::move(path);
+    return built;
+}
 
 } // namespace tovi

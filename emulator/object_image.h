@@ -18,7 +18,7 @@ inline constexpr std::u16string_view listingHeading = u"Adr Opcode";
 
 struct ObjectImage {
     std::array<std::uint8_t, programMemorySize> bytes{};
-    int highestAddress = 0; // highest address holding a byte of any code-bearing line
+    int highestAddress = 0;              // highest address holding a byte of any code-bearing line
     std::vector<std::u16string> listing; // the heading, then one row per code-bearing line
 
     int imageLength() const { return highestAddress + 1; }

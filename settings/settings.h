@@ -20,7 +20,7 @@ inline constexpr int windowCount = 4;
 struct WindowRect {
     std::int32_t x = 0;
     std::int32_t y = 0;
-    std::int32_t width = 0;  // inner size
+    std::int32_t width = 0; // inner size
     std::int32_t height = 0;
 
     bool operator==(const WindowRect&) const = default;
