@@ -10,7 +10,8 @@
 namespace tovi {
 
 // Fills records 0 … k-1 from the lines (comments, blank lines and everything
-// from the end directive on are dropped) and returns lastLine = k - 1.
+// from the end directive on are dropped), sets the table's lastLine to k - 1
+// and returns it.
 int prepareLines(LineTable& table, std::span<const std::u16string> lines);
 
 // The text up to and including the first ":" when it is not the first character.

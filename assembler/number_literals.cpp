@@ -1,10 +1,145 @@
 #include "assembler/number_literals.h"
 
-namespace tovi {
+#include <cstddef>
 
-bool isNumber(std::u16string_view) { return false; }
-bool isCharLiteral(std::u16string_view) { return false; }
-std::int32_t valueOf(std::u16string_view) { return 0; }
-std::u16string bitsText(std::int64_t, int) { return {}; }
+#include "common/text.h"
+
+namespace tovi {
+namespace {
+
+constexpr std::size_t noPosition = std::u16string_view::npos;
+
+bool isDecimalDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+bool isHexDigit(char16_t c) {
+    const char16_t lower = toLowerChar(c);
+    return isDecimalDigit(lower) || (lower >= u'a' && lower <= u'f');
+}
+
+int digitValue(char16_t c) {
+    const char16_t lower = toLowerChar(c);
+    return isDecimalDigit(lower) ? lower - u'0' : lower - u'a' + 10;
+}
+
+bool isDigitOfBase(char16_t c, int base) {
+    return base == 16 ? isHexDigit(c) : isDecimalDigit(c);
+}
+
+bool isHexMarker(char16_t first, char16_t second) {
+    return first == u'0' && toLowerChar(second) == u'x';
+}
+
+std::size_t nextNonHash(std::u16string_view text, std::size_t from) {
+    return text.find_first_not_of(u'#', from);
+}
+
+// Reads digits of `base` until the first character that is none, skipping the
+// characters a marker occupies; an empty digit sequence reads as 0. The sum
+// wraps in 64 bits and the low 32 bits are the value.
+template <typename SkipMarker>
+std::int32_t readDigits(std::u16string_view text, int base, SkipMarker markerLength) {
+    std::uint64_t sum = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t skip = markerLength(text, i);
+        if (skip > 0) {
+            i += skip;
+            continue;
+        }
+        if (!isDigitOfBase(text[i], base)) {
+            break;
+        }
+        sum = sum * static_cast<std::uint64_t>(base) +
+              static_cast<std::uint64_t>(digitValue(text[i]));
+        ++i;
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(sum));
+}
+
+std::size_t hSuffixLength(std::u16string_view text, std::size_t i) {
+    return toLowerChar(text[i]) == u'h' ? 1 : 0;
+}
+
+std::size_t percentLength(std::u16string_view text, std::size_t i) {
+    return text[i] == u'%' ? 1 : 0;
+}
+
+std::size_t hexPrefixLength(std::u16string_view text, std::size_t i) {
+    return i + 1 < text.size() && isHexMarker(text[i], text[i + 1]) ? 2 : 0;
+}
+
+std::size_t noMarker(std::u16string_view, std::size_t) {
+    return 0;
+}
+
+} // namespace
+
+bool isNumber(std::u16string_view text) {
+    // Every "#" is disregarded, wherever it stands; [begin, end) holds the rest.
+    std::size_t begin = nextNonHash(text, 0);
+    if (begin == noPosition) {
+        return false;
+    }
+    std::size_t end = text.find_last_not_of(u'#') + 1;
+    const std::size_t second = nextNonHash(text, begin + 1);
+    int base = 16;
+    if (text[begin] == u'%') {
+        ++begin;
+    } else if (second < end && isHexMarker(text[begin], text[second])) {
+        begin = second + 1;
+    } else if (toLowerChar(text[end - 1]) == u'h') {
+        --end;
+    } else {
+        base = 10;
+    }
+    bool hasDigit = false;
+    for (std::size_t i = begin; i < end; ++i) {
+        if (text[i] == u'#') {
+            continue;
+        }
+        if (!isDigitOfBase(text[i], base)) {
+            return false;
+        }
+        hasDigit = true;
+    }
+    return hasDigit;
+}
+
+bool isCharLiteral(std::u16string_view text) {
+    return text.size() == 3 && text.front() == u'\'' && text.back() == u'\'';
+}
+
+std::int32_t valueOf(std::u16string_view text) {
+    if (isCharLiteral(text)) {
+        return text[1];
+    }
+    if (!text.empty() && toLowerChar(text.back()) == u'h') {
+        return readDigits(text, 16, hSuffixLength);
+    }
+    if (!text.empty() && text.front() == u'%') {
+        return readDigits(text, 16, percentLength);
+    }
+    if (text.size() >= 2 && isHexMarker(text[0], text[1])) {
+        return readDigits(text, 16, hexPrefixLength);
+    }
+    return readDigits(text, 10, noMarker);
+}
+
+void assignBitsText(std::u16string& target, std::int64_t value, int width) {
+    target.clear();
+    const auto bits = static_cast<std::uint64_t>(value);
+    for (int bit = width - 1; bit >= 0; --bit) {
+        const bool set = bit < 64 && ((bits >> bit) & 1U) != 0;
+        target.push_back(set ? u'1' : u'0');
+    }
+}
+
+std::u16string bitsText(std::int64_t value, int width) {
+    std::u16string text;
+    assignBitsText(text, value, width);
+    return text;
+}
 
 } // namespace tovi

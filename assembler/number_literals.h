@@ -16,5 +16,7 @@ bool isCharLiteral(std::u16string_view text);
 std::int32_t valueOf(std::u16string_view text);
 // The low `width` bits of the value as binary digits, most significant first.
 std::u16string bitsText(std::int64_t value, int width);
+// The same digits written into `target`, reusing its storage.
+void assignBitsText(std::u16string& target, std::int64_t value, int width);
 
 } // namespace tovi

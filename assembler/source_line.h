@@ -21,7 +21,9 @@ struct SourceLine {
     std::u16string byte1Bits; // eight "0"/"1" characters, or empty
     std::u16string byte2Bits;
     std::int32_t byteCount = 0; // 0, 1 or 2
-    std::int32_t excessOperands = 0; // 1 when text stands after a second ","
+    // 1 when the operands hold text the line cannot use: text after a second
+    // ",", or an operand that equate substitution made grow without bound.
+    std::int32_t excessOperands = 0;
 
     // Empties every field while keeping the strings' storage for reuse.
     void clear();
