@@ -1,5 +1,7 @@
 #include "emulator/object_image.h"
 
+#include <algorithm>
+
 #include "common/file_io.h"
 
 namespace tovi {
@@ -79,8 +81,9 @@ ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte) {
         }
         const bool hasSecondByte = !line.byte2Bits.empty();
         const std::int64_t lastAddress = std::int64_t{line.address} + (hasSecondByte ? 1 : 0);
-        if (lastAddress > image.highestAddress && lastAddress < programMemorySize) {
-            image.highestAddress = static_cast<int>(lastAddress);
+        const std::int64_t lastStored = std::min<std::int64_t>(lastAddress, programMemorySize - 1);
+        if (lastStored > image.highestAddress) {
+            image.highestAddress = static_cast<int>(lastStored);
         }
         const std::uint8_t first = byteOf(line.byte1Bits);
         const std::uint8_t second = byteOf(line.byte2Bits);

@@ -1,0 +1,155 @@
+#include "emulator/emulator_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include "common/text.h"
+
+namespace tovi {
+namespace {
+
+constexpr int dialogWidth = 190;
+constexpr int dialogHeight = 200;
+
+QString toQString(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string toU16(const QString& text) {
+    return text.toStdU16String();
+}
+
+// The type code of an EPROM row: after the first ";", up to a second one.
+std::u16string_view typeCodeOf(std::u16string_view row) {
+    const auto start = row.find(u';');
+    if (start == std::u16string_view::npos) {
+        return {};
+    }
+    const std::u16string_view rest = row.substr(start + 1);
+    return rest.substr(0, rest.find(u';'));
+}
+
+} // namespace
+
+EmulatorDialog::EmulatorDialog(QWidget* mainWindow, EmulatorSettings& settings, SerialPort& prober,
+                               std::function<void()> save, const QIcon& icon)
+    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      settings_(settings), prober_(prober), save_(std::move(save)) {
+    setWindowTitle(tr("EPROM Emulator"));
+    setWindowIcon(icon);
+    setModal(true);
+    setFixedSize(dialogWidth, dialogHeight);
+    createControls();
+    fillComPortList();
+    fillEpromTypeList();
+    cancelButton_->setFocus();
+    centreOn(mainWindow);
+}
+
+void EmulatorDialog::createControls() {
+    auto* upperFrame = new QFrame(this);
+    upperFrame->setObjectName("upperFrame");
+    upperFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    upperFrame->setGeometry(5, 5, 180, 80);
+    auto* lowerFrame = new QFrame(this);
+    lowerFrame->setObjectName("lowerFrame");
+    lowerFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    lowerFrame->setGeometry(5, 90, 180, 65);
+
+    auto* portLabel = new QLabel(tr("COM:"), this);
+    portLabel->setObjectName("portLabel");
+    portLabel->setGeometry(20, 25, 50, 20);
+    auto* typeLabel = new QLabel(tr("EPROM:"), this);
+    typeLabel->setObjectName("typeLabel");
+    typeLabel->setGeometry(20, 55, 50, 20);
+
+    comCombo_ = new QComboBox(this);
+    comCombo_->setObjectName("comCombo");
+    comCombo_->setGeometry(100, 22, 60, 20);
+    epromCombo_ = new QComboBox(this);
+    epromCombo_->setObjectName("epromCombo");
+    epromCombo_->setGeometry(100, 52, 60, 20);
+
+    spiBox_ = new QCheckBox(tr("Sicherung auf SPI"), this);
+    spiBox_->setObjectName("spiBox");
+    spiBox_->setGeometry(20, 100, 150, 25);
+    spiBox_->setChecked(settings_.spiBackup == 1);
+    autoLoadBox_ = new QCheckBox(tr("Automatsiches Laden"), this);
+    autoLoadBox_->setObjectName("autoLoadBox");
+    autoLoadBox_->setGeometry(20, 120, 150, 25);
+    autoLoadBox_->setChecked(settings_.autoLoad == 1);
+
+    cancelButton_ = new QPushButton(tr("Abbrechen"), this);
+    cancelButton_->setObjectName("cancelButton");
+    cancelButton_->setGeometry(5, 170, 80, 25);
+    saveButton_ = new QPushButton(tr("Speichern"), this);
+    saveButton_->setObjectName("saveButton");
+    saveButton_->setGeometry(105, 170, 80, 25);
+
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(saveButton_, &QPushButton::clicked, this, &EmulatorDialog::saveChoices);
+}
+
+// Lists the ports that open now, in ascending order, and selects the stored one.
+void EmulatorDialog::fillComPortList() {
+    int currentRow = 0;
+    for (int number = firstComPort; number <= lastComPort; ++number) {
+        const std::u16string name = comPortName(number);
+        if (!prober_.open(name, emulatorLine, probeQueues)) {
+            continue;
+        }
+        prober_.close();
+        if (name == settings_.comPort) {
+            currentRow = comCombo_->count();
+        }
+        comCombo_->addItem(toQString(name));
+        const auto device = prober_.devicePath(name);
+        comCombo_->setItemData(comCombo_->count() - 1,
+                               QString::fromStdString(device.value_or(std::string())),
+                               Qt::ToolTipRole);
+    }
+    if (comCombo_->count() > 0) {
+        comCombo_->setCurrentIndex(currentRow);
+    }
+}
+
+void EmulatorDialog::fillEpromTypeList() {
+    for (const auto row : epromTypeRows) {
+        epromCombo_->addItem(toQString(row));
+    }
+    epromCombo_->setCurrentIndex(0);
+    for (int row = 0; row < static_cast<int>(epromTypeRows.size()); ++row) {
+        if (typeCodeOf(epromTypeRows[static_cast<std::size_t>(row)]) == settings_.epromType) {
+            epromCombo_->setCurrentIndex(row);
+            return;
+        }
+    }
+}
+
+void EmulatorDialog::centreOn(const QWidget* mainWindow) {
+    if (!mainWindow) {
+        return;
+    }
+    const QRect frame = mainWindow->frameGeometry();
+    move(frame.center() - QPoint(width() / 2, height() / 2));
+}
+
+void EmulatorDialog::saveChoices() {
+    const std::u16string port(trimBlanks(toU16(comCombo_->currentText())));
+    if (!port.empty()) {
+        settings_.comPort = port;
+    }
+    settings_.epromType = std::u16string(typeCodeOf(toU16(epromCombo_->currentText())));
+    settings_.spiBackup = spiBox_->isChecked() ? 1 : 0;
+    settings_.autoLoad = autoLoadBox_->isChecked() ? 1 : 0;
+    if (save_) {
+        save_();
+    }
+    accept();
+}
+
+} // namespace tovi
