@@ -1,0 +1,36 @@
+// Feeds arbitrary bytes through the whole assembly and image build, the way a
+// source file reaches the assembler: Windows-1252 up to the first NUL, any
+// line ends.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "assembler/assembly_driver.h"
+#include "common/source_text.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const auto lines = tovi::splitLines(tovi::decodeSourceBytes(bytes));
+    const std::uint8_t fillByte = size > 0 && (data[0] & 1) ? 0xFF : 0x00;
+
+    std::size_t statusLines = 0;
+    const tovi::StatusSink count = [&](std::u16string_view) { ++statusLines; };
+    tovi::Assembler assembler;
+    // No source path: the image is built in memory only.
+    const auto result = assembler.assemble({lines, {}, {}, fillByte}, count);
+
+    if (result.outcome == tovi::AssemblyOutcome::Succeeded) {
+        const int length = result.image.imageLength();
+        if (length < 1 || length > tovi::programMemorySize || result.image.listing.empty()) {
+            std::abort();
+        }
+    }
+    if (result.outcome == tovi::AssemblyOutcome::Failed &&
+        statusLines != static_cast<std::size_t>(result.errorCount) + 1) {
+        std::abort(); // every error is one line, plus the summary
+    }
+    (void)tovi::binaryPathFor(lines.front());
+    return 0;
+}
