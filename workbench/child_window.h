@@ -1,0 +1,29 @@
+#pragma once
+// A child window of the workspace: a small tool-window title bar with a close
+// box that does nothing, and one widget filling it.
+
+#include <QMdiSubWindow>
+
+#include "settings/settings.h"
+
+class QStyle;
+
+namespace tovi {
+
+class ChildWindow : public QMdiSubWindow {
+public:
+    ChildWindow(const QString& title, QWidget* content, QStyle* toolWindowStyle);
+
+    // Frame at (x, y) in the workspace, inner size width by height.
+    void placeAt(const WindowRect& rect);
+
+protected:
+    // The three windows stay open for the whole run.
+    void closeEvent(QCloseEvent* event) override;
+};
+
+// The style of the child windows: the application's, with the lower title bar
+// of a tool window.
+QStyle* createToolWindowStyle(QObject* owner);
+
+} // namespace tovi

@@ -1,0 +1,416 @@
+#include "workbench/main_window.h"
+
+#include "assembler/assembly_driver.h"
+#include "common/source_text.h"
+#include "emulator/emulator_link.h"
+#include "workbench/caret_field.h"
+#include "workbench/child_window.h"
+#include "workbench/icons.h"
+#include "workbench/source_files.h"
+#include "workbench/user_dialogs.h"
+#include "workbench/window_tracker.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include <algorithm>
+
+namespace tovi {
+namespace {
+
+constexpr int caretSamplingMilliseconds = 200;
+constexpr int caretFieldWidth = 200;
+// Below this a stored window size is not usable, and the built-in layout is taken.
+constexpr int smallestWidth = 100;
+constexpr int smallestHeight = 50;
+
+QString qt(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QFont loadEditorFont() {
+    if (QFontDatabase::families().contains(QStringLiteral("Lucida Console"))) {
+        return QFont(QStringLiteral("Lucida Console"), 10, QFont::Normal);
+    }
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(10);
+    fixed.setWeight(QFont::Normal);
+    return fixed;
+}
+
+WindowRect builtInRect(int n) {
+    Settings builtIn;
+    setDefaultWindowRects(builtIn);
+    return builtIn.windowRects[static_cast<std::size_t>(n)];
+}
+
+} // namespace
+
+MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), dialogs_(dialogs),
+      assembler_(std::make_unique<Assembler>()) {
+    setWindowTitle(QStringLiteral("Tovi"));
+    setWindowIcon(iconFor(IconRole::Emulator));
+    setContextMenuPolicy(Qt::NoContextMenu);
+    placeMainWindow();
+    editorFont_ = loadEditorFont();
+    createActions();
+    createToolBar();
+    createMenus();
+    createWorkspace();
+    createChildWindows();
+    createEditorPopup();
+    createStatusBar();
+    sourceFiles_ = std::make_unique<SourceFiles>(
+        SourceView{sourceEditor_, childWindows_[sourceWindow], fileLabel_, this}, dialogs_,
+        [this](std::u16string_view line) { appendStatus(line); });
+    emulatorLink_ = std::make_unique<EmulatorLink>(
+        this, settings_, [this](std::u16string_view line) { appendStatus(line); },
+        iconFor(IconRole::Emulator));
+    connect(sourceEditor_, &QPlainTextEdit::textChanged, this,
+            [this] { sourceFiles_->markModified(); });
+    startCaretTimer();
+    trackGeometry();
+}
+
+MainWindow::~MainWindow() = default;
+
+// Centred on the primary screen with the stored inner size; a window larger
+// than the screen starts at its left or top edge.
+void MainWindow::placeMainWindow() {
+    const WindowRect rect = openingRect(mainWindow);
+    resize(rect.width, rect.height);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    move(screen.left() + std::max(0, (screen.width() - rect.width) / 2),
+         screen.top() + std::max(0, (screen.height() - rect.height) / 2));
+}
+
+void MainWindow::createActions() {
+    for (const Command& command : commandTable) {
+        auto* commandAction = new QAction(iconFor(command.icon), qt(command.menuText), this);
+        commandAction->setObjectName(
+            QString::fromLatin1(command.name.data(), static_cast<qsizetype>(command.name.size())));
+        commandAction->setToolTip(qt(command.toolTip));
+        if (command.key != 0) {
+            commandAction->setShortcut(QKeySequence(command.key));
+            commandAction->setShortcutContext(Qt::WindowShortcut);
+        }
+        connect(commandAction, &QAction::triggered, this,
+                [this, id = command.id] { runCommand(id); });
+        // Added to the window itself, so that the keys work wherever the focus is inside it.
+        addAction(commandAction);
+        actions_[command.id] = commandAction;
+    }
+    auto* fillChoice = new QActionGroup(this);
+    for (CommandId id : {CommandId::Fill00, CommandId::FillFF}) {
+        action(id)->setCheckable(true);
+        fillChoice->addAction(action(id));
+    }
+    action(settings_.fillByte == 0xFF ? CommandId::FillFF : CommandId::Fill00)->setChecked(true);
+}
+
+void MainWindow::createToolBar() {
+    QToolBar* toolBar = addToolBar(QStringLiteral("Werkzeugleiste"));
+    toolBar->setObjectName(QStringLiteral("toolBar"));
+    toolBar->setMovable(false);
+    toolBar->setIconSize(QSize(16, 16));
+    toolBar->addAction(action(CommandId::NewSource));
+    toolBar->addAction(action(CommandId::LoadSource));
+    toolBar->addAction(action(CommandId::SaveSource));
+    toolBar->addSeparator();
+    toolBar->addAction(action(CommandId::Assemble));
+    toolBar->addAction(action(CommandId::Upload));
+}
+
+void MainWindow::createMenus() {
+    QMenu* programMenu = menuBar()->addMenu(QStringLiteral("Programm"));
+    programMenu->addAction(action(CommandId::NewSource));
+    programMenu->addAction(action(CommandId::LoadSource));
+    programMenu->addAction(action(CommandId::SaveSource));
+    programMenu->addAction(action(CommandId::SaveSourceAs));
+    programMenu->addSeparator();
+    QMenu* settingsMenu =
+        programMenu->addMenu(iconFor(IconRole::Settings), QStringLiteral("Einstellungen"));
+    settingsMenu->addAction(action(CommandId::EmulatorDialog));
+    QMenu* fillMenu = settingsMenu->addMenu(iconFor(IconRole::Emulator),
+                                            QStringLiteral("ungenutzter Programmspeicher"));
+    fillMenu->addAction(action(CommandId::Fill00));
+    fillMenu->addAction(action(CommandId::FillFF));
+    programMenu->addSeparator();
+    programMenu->addAction(action(CommandId::Exit));
+
+    QMenu* runMenu = menuBar()->addMenu(QStringLiteral("Ausführen"));
+    runMenu->addAction(action(CommandId::Assemble));
+    runMenu->addAction(action(CommandId::Upload));
+
+    windowMenu_ = menuBar()->addMenu(QStringLiteral("Fenster"));
+    connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
+}
+
+void MainWindow::createWorkspace() {
+    workspace_ = new QMdiArea;
+    workspace_->setObjectName(QStringLiteral("workspace"));
+    workspace_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    workspace_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    workspace_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(workspace_);
+}
+
+void MainWindow::createChildWindows() {
+    toolWindowStyle_ = createToolWindowStyle(this);
+
+    sourceEditor_ = new QPlainTextEdit;
+    sourceEditor_->setObjectName(QStringLiteral("sourceEditor"));
+    sourceEditor_->setFont(editorFont_);
+    sourceEditor_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    childWindows_[sourceWindow] =
+        addChildWindow(sourceWindow, QStringLiteral("Quelle"), sourceEditor_);
+
+    statusList_ = new QPlainTextEdit(QStringLiteral("Willkommen an Bord!"));
+    statusList_->setObjectName(QStringLiteral("statusList"));
+    statusList_->setReadOnly(true);
+    statusList_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    childWindows_[statusWindow] =
+        addChildWindow(statusWindow, QStringLiteral("Status"), statusList_);
+
+    objectCodeList_ = new QListWidget;
+    objectCodeList_->setObjectName(QStringLiteral("objectCodeList"));
+    objectCodeList_->setFont(editorFont_);
+    objectCodeList_->setUniformItemSizes(true);
+    objectCodeList_->addItem(qt(listingHeading));
+    childWindows_[objectCodeWindow] =
+        addChildWindow(objectCodeWindow, QStringLiteral("Objektcode (HEX)"), objectCodeList_);
+
+    workspace_->setActiveSubWindow(childWindows_[sourceWindow]);
+}
+
+ChildWindow* MainWindow::addChildWindow(int n, const QString& title, QWidget* content) {
+    auto* window = new ChildWindow(title, content, toolWindowStyle_);
+    workspace_->addSubWindow(window);
+    window->placeAt(openingRect(n));
+    window->show();
+    return window;
+}
+
+void MainWindow::createEditorPopup() {
+    editorPopup_ = new QMenu(this);
+    editorPopup_->setObjectName(QStringLiteral("editorPopup"));
+    editorPopup_->addAction(action(CommandId::Cut));
+    editorPopup_->addAction(action(CommandId::Copy));
+    editorPopup_->addAction(action(CommandId::Paste));
+    sourceEditor_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(sourceEditor_, &QWidget::customContextMenuRequested, this,
+            &MainWindow::showEditorPopup);
+}
+
+void MainWindow::createStatusBar() {
+    caretLabel_ = new QLabel(QStringLiteral("Zeile: 0, Spalte: 0"));
+    caretLabel_->setObjectName(QStringLiteral("caretField"));
+    caretLabel_->setFixedWidth(caretFieldWidth);
+    caretLabel_->setAlignment(Qt::AlignCenter);
+    fileLabel_ = new QLabel(QStringLiteral("Datei: keine"));
+    fileLabel_->setObjectName(QStringLiteral("fileField"));
+    fileLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    statusBar()->addWidget(caretLabel_);
+    statusBar()->addWidget(fileLabel_, 1);
+}
+
+void MainWindow::startCaretTimer() {
+    caretField_ = std::make_unique<CaretField>(*sourceEditor_, *caretLabel_);
+    caretTimer_ = new QTimer(this);
+    caretTimer_->setObjectName(QStringLiteral("caretTimer"));
+    caretTimer_->setInterval(caretSamplingMilliseconds);
+    connect(caretTimer_, &QTimer::timeout, this, [this] { caretField_->update(); });
+    caretTimer_->start();
+}
+
+void MainWindow::trackGeometry() {
+    windowTracker_ = new WindowTracker(settings_.windowRects, this);
+    windowTracker_->trackMainWindow(this);
+    for (int n = sourceWindow; n < windowCount; ++n) {
+        windowTracker_->trackChildWindow(n, childWindows_[static_cast<std::size_t>(n)]);
+    }
+}
+
+// "Info", a separator, then one numbered entry per child window in the order
+// they were created; the active one is checked.
+void MainWindow::updateWindowMenu() {
+    windowMenu_->clear();
+    windowMenu_->addAction(action(CommandId::Info));
+    windowMenu_->addSeparator();
+    const QList<QMdiSubWindow*> windows = workspace_->subWindowList(QMdiArea::CreationOrder);
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows.at(i);
+        QAction* entry =
+            windowMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(window->windowTitle()));
+        entry->setCheckable(true);
+        entry->setChecked(window == workspace_->currentSubWindow());
+        connect(entry, &QAction::triggered, this,
+                [this, window] { workspace_->setActiveSubWindow(window); });
+    }
+}
+
+// Opens at the mouse pointer, one pixel up and left, also for a request from
+// the keyboard.
+void MainWindow::showEditorPopup() {
+    editorPopup_->popup(QCursor::pos() - QPoint(1, 1));
+}
+
+void MainWindow::runCommand(CommandId id) {
+    switch (id) {
+    case CommandId::NewSource:
+        if (sourceFiles_->confirmDiscard(discardForNew)) {
+            sourceFiles_->newSource();
+        }
+        return;
+    case CommandId::LoadSource:
+        if (sourceFiles_->confirmDiscard(discardForLoad)) {
+            sourceFiles_->loadSource();
+        }
+        return;
+    case CommandId::SaveSource:
+        return sourceFiles_->saveSource(SaveMode::Save);
+    case CommandId::SaveSourceAs:
+        return sourceFiles_->saveSource(SaveMode::SaveAs);
+    case CommandId::EmulatorDialog:
+        return openEmulatorDialog();
+    case CommandId::Exit:
+        return exitProgram();
+    case CommandId::Assemble:
+        return assemble();
+    case CommandId::Upload:
+        return upload();
+    case CommandId::Fill00:
+        return setFillByte(0x00);
+    case CommandId::FillFF:
+        return setFillByte(0xFF);
+    case CommandId::Info:
+        return;
+    case CommandId::Cut:
+        return sourceEditor_->cut();
+    case CommandId::Copy:
+        return sourceEditor_->copy();
+    case CommandId::Paste:
+        return sourceEditor_->paste();
+    }
+}
+
+void MainWindow::appendStatus(std::u16string_view line) {
+    statusList_->appendPlainText(qt(line));
+}
+
+void MainWindow::appendStatusLines(const std::vector<std::u16string>& lines) {
+    if (lines.empty()) {
+        return;
+    }
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(lines.size()));
+    for (const auto& line : lines) {
+        texts << qt(line);
+    }
+    statusList_->appendPlainText(texts.join(u'\n'));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (quitRequested_) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    QMetaObject::invokeMethod(
+        this, [this] { runCommand(CommandId::Exit); }, Qt::QueuedConnection);
+}
+
+// Assembles the editor's text, not the file: the source need not be saved.
+void MainWindow::assemble() {
+    const std::vector<std::u16string> lines =
+        splitLines(sourceEditor_->toPlainText().toStdU16String());
+    const AssemblyRequest request{lines, sourceFiles_->sourcePath(), {}, settings_.fillByte};
+    // A faulty source can produce many thousands of error lines: they go into
+    // the status list in one update.
+    std::vector<std::u16string> statusLines;
+    const AssemblyResult result = assembler_->assemble(
+        request, [&statusLines](std::u16string_view line) { statusLines.emplace_back(line); });
+    appendStatusLines(statusLines);
+    if (result.outcome == AssemblyOutcome::NothingToAssemble) {
+        dialogs_.information(this, QStringLiteral("Hinweis"), qt(nothingToAssemble));
+        return;
+    }
+    if (result.outcome == AssemblyOutcome::Succeeded) {
+        showListing(result.image.listing);
+        if (result.binaryPath) {
+            binaryPath_ = *result.binaryPath;
+        }
+    }
+    scrollStatusToEnd();
+}
+
+void MainWindow::showListing(const std::vector<std::u16string>& listing) {
+    QStringList rows;
+    rows.reserve(static_cast<qsizetype>(listing.size()));
+    for (const auto& row : listing) {
+        rows << qt(row);
+    }
+    objectCodeList_->clear();
+    objectCodeList_->addItems(rows);
+}
+
+void MainWindow::scrollStatusToEnd() {
+    statusList_->moveCursor(QTextCursor::End);
+    statusList_->ensureCursorVisible();
+}
+
+void MainWindow::upload() {
+    if (binaryPath_.empty()) {
+        dialogs_.information(this, QStringLiteral("Hinweis"),
+                             QStringLiteral("Es gibt nichts zu emulieren."));
+        return;
+    }
+    uploadToEmulator(qt(binaryPath_));
+}
+
+void MainWindow::uploadToEmulator(const QString& binaryPath) {
+    emulatorLink_->upload(binaryPath);
+}
+
+void MainWindow::openEmulatorDialog() {
+    emulatorLink_->openSettingsDialog();
+}
+
+void MainWindow::exitProgram() {
+    if (!sourceFiles_->confirmDiscard(discardForExit)) {
+        return;
+    }
+    quitRequested_ = true;
+    close();
+}
+
+void MainWindow::setFillByte(std::uint8_t value) {
+    settings_.fillByte = value;
+    action(CommandId::Fill00)->setChecked(value == 0x00);
+    action(CommandId::FillFF)->setChecked(value == 0xFF);
+}
+
+// The stored rectangle, unless it is too small to work with.
+WindowRect MainWindow::openingRect(int n) const {
+    const WindowRect stored = settings_.windowRects[static_cast<std::size_t>(n)];
+    if (stored.width < smallestWidth || stored.height < smallestHeight) {
+        return builtInRect(n);
+    }
+    return stored;
+}
+
+} // namespace tovi

@@ -1,0 +1,139 @@
+#include "workbench/source_files.h"
+
+#include "common/file_io.h"
+#include "workbench/source_format.h"
+#include "workbench/user_dialogs.h"
+
+#include <QDate>
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+namespace tovi {
+namespace {
+
+const QString cleanTitle = QStringLiteral("Quelle");
+const QString changedTitle = QStringLiteral("Quelle [geändert]");
+const QString newTitle = QStringLiteral("Quelldatei [geändert]");
+const QString fileFilters = QStringLiteral("Quelldateien (*.asm);;Alle Dateien (*.*)");
+
+QString qt(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString joinedLines(const std::vector<std::u16string>& lines) {
+    QStringList joined;
+    for (const auto& line : lines) {
+        joined << qt(line);
+    }
+    return joined.join(u'\n');
+}
+
+std::u16string todayText() {
+    const QDate today = QDate::currentDate();
+    return dateText(today.day(), today.month(), today.year());
+}
+
+std::u16string byteCountText(std::size_t size) {
+    return u" (" + decimalText(static_cast<std::int64_t>(size)) + u" Byte)";
+}
+
+} // namespace
+
+SourceFiles::SourceFiles(const SourceView& view, UserDialogs& dialogs, StatusSink appendStatus)
+    : view_(view), dialogs_(dialogs), appendStatus_(std::move(appendStatus)) {}
+
+void SourceFiles::newSource() {
+    replaceEditorText(joinedLines(helloWorldTemplate(todayText(), accountName())));
+    appendStatus_(u"Beispielprogramm 'hallowelt.asm' erzeugt");
+    view_.window->setWindowTitle(newTitle);
+    sourcePath_ = pathInDirectory(QDir::currentPath().toStdU16String(), templateFileName);
+    showFileName();
+    modified_ = true;
+    view_.editor->setFocus();
+}
+
+void SourceFiles::loadSource() {
+    const QString chosen =
+        dialogs_.openFileName(view_.dialogParent, QStringLiteral("Quelle laden"), fileFilters);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    const std::u16string path = chosen.toStdU16String();
+    const auto bytes = readFileBytes(toPath(path));
+    if (!bytes) {
+        appendStatus_(u"Fehler beim Laden der Quelle");
+        dialogs_.error(view_.dialogParent, QStringLiteral("Fehler"),
+                       QStringLiteral("'") + qt(fileNamePart(path)) +
+                           QStringLiteral("' konnte nicht geladen werden!"));
+        return;
+    }
+    sourcePath_ = path;
+    replaceEditorText(qt(editorTextFromFile(*bytes)));
+    showClean();
+    showFileName();
+    appendStatus_(sourcePath_ + byteCountText(bytes->size()) + u" geladen");
+    view_.editor->setFocus();
+}
+
+void SourceFiles::saveSource(SaveMode mode) {
+    if ((sourcePath_.empty() || mode == SaveMode::SaveAs) && !chooseSavePath()) {
+        appendStatus_(u"Speichern der Quelle abgebrochen");
+        return;
+    }
+    bool lossy = false;
+    const std::string bytes = sourceFileBytes(view_.editor->toPlainText().toStdU16String(), &lossy);
+    if (!writeFileAtomically(toPath(sourcePath_), bytes)) {
+        appendStatus_(u"Fehler beim Speichern der Quelle");
+        dialogs_.error(view_.dialogParent, QStringLiteral("Fehler"),
+                       QStringLiteral("'") + qt(fileNamePart(sourcePath_)) +
+                           QStringLiteral("' konnte nicht gespeichert werden!"));
+        return;
+    }
+    showClean();
+    showFileName();
+    appendStatus_(sourcePath_ + byteCountText(bytes.size()) + u" gespeichert");
+    if (lossy) {
+        appendStatus_(u"Nicht darstellbare Zeichen wurden als '?' gespeichert");
+    }
+}
+
+void SourceFiles::markModified() {
+    if (replacingText_ || modified_ || view_.editor->document()->isEmpty()) {
+        return;
+    }
+    view_.window->setWindowTitle(changedTitle);
+    modified_ = true;
+}
+
+bool SourceFiles::confirmDiscard(const QString& question) {
+    return !modified_ || dialogs_.question(view_.dialogParent, QStringLiteral("Warnung"), question);
+}
+
+// Asks for the file to save under; the path is taken exactly as chosen.
+bool SourceFiles::chooseSavePath() {
+    const QString chosen = dialogs_.saveFileName(
+        view_.dialogParent, QStringLiteral("Quelle speichern unter"), qt(sourcePath_), fileFilters);
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    sourcePath_ = chosen.toStdU16String();
+    return true;
+}
+
+void SourceFiles::replaceEditorText(const QString& text) {
+    replacingText_ = true;
+    view_.editor->setPlainText(text);
+    replacingText_ = false;
+}
+
+void SourceFiles::showClean() {
+    view_.window->setWindowTitle(cleanTitle);
+    modified_ = false;
+}
+
+void SourceFiles::showFileName() {
+    view_.fileField->setText(QStringLiteral("Datei: ") + qt(fileNamePart(sourcePath_)));
+}
+
+} // namespace tovi

@@ -1,0 +1,66 @@
+#pragma once
+// The one source the workbench edits: making it from the template, loading
+// and saving it, and keeping track of changes not yet in a file.
+
+#include <QString>
+
+#include <string>
+
+#include "common/text.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QWidget;
+
+namespace tovi {
+
+class UserDialogs;
+
+// The widgets a source shows itself in.
+struct SourceView {
+    QPlainTextEdit* editor;
+    QWidget* window;   // its title shows the state: clean, changed or new
+    QLabel* fileField; // status bar field 1
+    QWidget* dialogParent;
+};
+
+enum class SaveMode { Save, SaveAs };
+
+inline const QString discardForNew = QStringLiteral("Quelle wurde geändert. Trotzdem neu anlegen?");
+inline const QString discardForLoad = QStringLiteral("Quelle wurde geändert. Trotzdem laden?");
+inline const QString discardForExit = QStringLiteral("Quelle wurde geändert. Trotzdem beenden?");
+
+class SourceFiles {
+public:
+    SourceFiles(const SourceView& view, UserDialogs& dialogs, StatusSink appendStatus);
+
+    void newSource();
+    void loadSource();
+    void saveSource(SaveMode mode);
+
+    // For every change of the editor's text; changes made by loading or by
+    // the template are not the user's and are not reported here.
+    void markModified();
+
+    // Whether the guarded action may run: at once when nothing is modified,
+    // otherwise only when the user answers the question with Yes.
+    bool confirmDiscard(const QString& question);
+
+    bool isModified() const { return modified_; }
+    const std::u16string& sourcePath() const { return sourcePath_; }
+
+private:
+    bool chooseSavePath();
+    void replaceEditorText(const QString& text);
+    void showClean();
+    void showFileName();
+
+    SourceView view_;
+    UserDialogs& dialogs_;
+    StatusSink appendStatus_;
+    std::u16string sourcePath_;
+    bool modified_ = false;
+    bool replacingText_ = false;
+};
+
+} // namespace tovi

@@ -1,0 +1,36 @@
+#pragma once
+// One run of the workbench: the settings, read at start (or written with the
+// built-in layout at the first start), the main window, and the settings file
+// written again at the orderly end.
+
+#include <memory>
+
+#include "settings/settings.h"
+
+namespace tovi {
+
+class MainWindow;
+class UserDialogs;
+
+// Reads "tovi.ini" from the working directory; when there is none, takes the
+// built-in window layout and writes the file at once.
+void readOrCreateSettingsFile(Settings& settings);
+
+class Workbench {
+public:
+    // Reads the settings, then builds the main window; it is not shown yet.
+    explicit Workbench(UserDialogs& dialogs);
+    ~Workbench();
+
+    MainWindow& mainWindow() { return *window_; }
+    const Settings& settings() const { return settings_; }
+
+    // Writes the settings file with the state of this moment.
+    void finish();
+
+private:
+    Settings settings_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+} // namespace tovi
