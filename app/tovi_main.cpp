@@ -24,8 +24,10 @@ void speakGerman(QApplication& app, QTranslator& translator) {
 
 } // namespace
 
-int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+int main(int, char* argv[]) {
+    // Command-line arguments are not taken, not even the toolkit's own.
+    int argumentCount = 1;
+    QApplication app(argumentCount, argv);
     QTranslator translator;
     speakGerman(app, translator);
 

@@ -9,7 +9,8 @@ namespace tovi {
 
 inline constexpr std::u16string_view syntaxError = u" -> Syntaxfehler";
 inline constexpr std::u16string_view parameterError = u" -> Parameterfehler";
-inline constexpr std::u16string_view valueOutOfRange = u" -> Wert außerhalb des zulässigen Bereiches";
+inline constexpr std::u16string_view valueOutOfRange =
+    u" -> Wert außerhalb des zulässigen Bereiches";
 inline constexpr std::u16string_view addressOutOfRange =
     u" -> Adresse außerhalb des zulässigen Bereiches";
 inline constexpr std::u16string_view targetOutOfRange =

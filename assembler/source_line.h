@@ -9,8 +9,8 @@ namespace tovi {
 
 // One prepared source line.
 struct SourceLine {
-    std::int32_t lineNumber = 0; // 1-based editor line, blank and comment lines counted
-    std::int32_t address = 0;    // address of the first byte; for an org line its origin
+    std::int32_t lineNumber = 0;  // 1-based editor line, blank and comment lines counted
+    std::int32_t address = 0;     // address of the first byte; for an org line its origin
     std::int32_t needsTarget = 0; // 1 while a jump target is still to be resolved
     std::int32_t kind = 0;        // 0 ordinary line, 1 equate definition
     std::u16string label;         // as written, with its trailing ":"
