@@ -250,6 +250,11 @@ struct EmulatorCase {
     EmulatorSettings expected;
 };
 
+// Test names and failure messages show the case name, not the bytes of the case.
+void PrintTo(const EmulatorCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class SettingsLoadEmulator : public SettingsFileTest,
                              public ::testing::WithParamInterface<EmulatorCase> {};
 
@@ -340,6 +345,10 @@ struct WindowCase {
     std::array<WindowRect, windowCount> expected;
 };
 
+void PrintTo(const WindowCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class SettingsLoadWindows : public SettingsFileTest,
                             public ::testing::WithParamInterface<WindowCase> {};
 
@@ -384,6 +393,10 @@ struct FillByteCase {
     std::uint8_t initial;
     std::uint8_t expected;
 };
+
+void PrintTo(const FillByteCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SettingsLoadFillByte : public SettingsFileTest,
                              public ::testing::WithParamInterface<FillByteCase> {};
