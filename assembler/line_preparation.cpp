@@ -83,6 +83,9 @@ std::u16string_view firstWordOf(std::u16string_view text) {
 }
 
 int prepareLines(LineTable& table, std::span<const std::u16string> lines) {
+    // At most one record per line: reserving once avoids moving every record
+    // each time the table grows.
+    table.records.reserve(lines.size());
     std::u16string pendingLabel;
     std::u16string buffer;
     int stored = 0;
