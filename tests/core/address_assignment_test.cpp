@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "assembler/address_assignment.h"
-#include "assembler/asm_error.h"
 #include "common/text.h"
 
 namespace {
@@ -17,9 +16,22 @@ struct Line {
     std::u16string label;
     std::u16string mnemonic;
     int byteCount = 0;
-    int origin = 0;
+    int address = 0;
     int kind = tovi::ordinaryLine;
 };
+
+Line org(int origin, std::u16string mnemonic = u"org") {
+    return {u"", std::move(mnemonic), 0, origin};
+}
+Line code(int bytes, int staleAddress = 0) {
+    return {u"", bytes == 2 ? u"mov" : u"nop", bytes, staleAddress};
+}
+Line labelAlone(std::u16string label) {
+    return {std::move(label), u""};
+}
+Line equate(std::u16string name, int address) {
+    return {u"", std::move(name), 2, address, tovi::equateLine};
+}
 
 LineTable tableOf(const std::vector<Line>& lines) {
     LineTable table;
@@ -29,7 +41,7 @@ LineTable tableOf(const std::vector<Line>& lines) {
         record.label = lines[i].label;
         record.mnemonic = lines[i].mnemonic;
         record.byteCount = lines[i].byteCount;
-        record.address = lines[i].origin;
+        record.address = lines[i].address;
         record.kind = lines[i].kind;
     }
     table.lastLine = static_cast<int>(lines.size()) - 1;
@@ -38,13 +50,11 @@ LineTable tableOf(const std::vector<Line>& lines) {
 
 std::vector<int> addressesOf(const LineTable& table) {
     std::vector<int> addresses;
-    for (int i = 0; i < table.size(); ++i) {
-        addresses.push_back(table.records[static_cast<std::size_t>(i)].address);
+    for (const SourceLine& record : table.records) {
+        addresses.push_back(record.address);
     }
     return addresses;
 }
-
-// --- Address assignment --------------------------------------------------------
 
 struct AddressCase {
     const char* name;
@@ -53,108 +63,68 @@ struct AddressCase {
 };
 
 TEST(AddressAssignment, FollowsByteCountsAndOrigins) {
-    const Line nop{u"", u"nop", 1};
-    const std::vector<AddressCase> cases = {
-        {"origin, then code", {{u"", u"org", 0, 256}, nop, {u"", u"mov", 2}}, {256, 256, 257}},
-        {"no origin", {nop, nop}, {0, 1}},
-        {"label alone takes the next address",
-         {{u"", u"org", 0, 16}, {u"", u"mov", 2}, {u"loop:", u""}, {u"loop:", u"nop", 1}},
-         {16, 16, 18, 18}},
-        {"label alone before an origin",
-         {nop, {u"here:", u""}, {u"", u"org", 0, 64}, nop},
-         {0, 1, 64, 64}},
-        {"origin carrying a label", {{u"start:", u"org", 0, 64}, nop}, {64, 64}},
-        {"origin below the counter",
-         {{u"", u"org", 0, 100}, nop, {u"", u"org", 0, 50}, nop},
-         {100, 100, 50, 50}},
-        {"directive in any case",
-         {{u"", u".ORG", 0, 8}, nop, {u"", u"Org", 0, 3}, nop},
-         {8, 8, 3, 3}},
-        {"counter runs past 7FFH",
-         {{u"", u"org", 0, 0x7FF}, nop, nop, nop},
-         {0x7FF, 0x7FF, 0x800, 0x801}},
-        {"orgx is an ordinary mnemonic", {{u"", u"orgx", 0, 40}, nop}, {0, 0}},
+    Line labelledOrigin = org(64);
+    labelledOrigin.label = u"start:";
+    // clang-format off
+    const AddressCase cases[] = {
+        {"origin, then code", {org(256), code(1), code(2), code(1)}, {256, 256, 257, 259}},
+        {"stale addresses replaced", {code(1, 500), code(1, 600)}, {0, 1}},
+        {"label alone", {org(16), code(2), labelAlone(u"l:"), code(1)}, {16, 16, 18, 18}},
+        {"label alone before org", {code(1), labelAlone(u"h:"), org(64), code(1)}, {0, 1, 64, 64}},
+        {"origin carrying a label", {labelledOrigin, code(1)}, {64, 64}},
+        {"origin below counter", {org(100), code(1), org(50), code(1)}, {100, 100, 50, 50}},
+        {"any case", {org(8, u".ORG"), code(1), org(3, u"Org"), code(1)}, {8, 8, 3, 3}},
+        {"past 7FFH", {org(0x7FF), code(1), code(1), code(1)}, {0x7FF, 0x7FF, 0x800, 0x801}},
+        {"orgx is no origin", {org(40, u"orgx"), code(1)}, {0, 0}},
+        {"equates skipped", {code(1), equate(u"n", 99), equate(u"org", 0), code(1)}, {0, 99, 0, 1}},
     };
+    // clang-format on
     for (const AddressCase& c : cases) {
-        SCOPED_TRACE(c.name);
         LineTable table = tableOf(c.lines);
         tovi::assignAddresses(table);
-        EXPECT_EQ(addressesOf(table), c.addresses);
+        EXPECT_EQ(addressesOf(table), c.addresses) << c.name;
     }
 }
 
-TEST(AddressAssignment, SkipsEquatesAndKeepsTheirAddress) {
-    LineTable table = tableOf({{u"", u"nop", 1},
-                               {u"", u"cnt", 2, 0, tovi::equateLine},
-                               {u"", u"org", 0, 0, tovi::equateLine},
-                               {u"", u"nop", 1}});
-    table.records[1].address = 99;
-    tovi::assignAddresses(table);
-    EXPECT_EQ(addressesOf(table), (std::vector<int>{0, 99, 0, 1}));
-}
-
-TEST(AddressAssignment, OverwritesAddressesOfOrdinaryLines) {
-    LineTable table = tableOf({{u"", u"nop", 1}, {u"", u"ret", 1}});
-    table.records[0].address = 500;
-    table.records[1].address = 600;
-    tovi::assignAddresses(table);
-    EXPECT_EQ(addressesOf(table), (std::vector<int>{0, 1}));
-}
-
 TEST(AddressAssignment, LeavesRecordsAboveLastLineAlone) {
-    LineTable table = tableOf({{u"", u"nop", 1}, {u"", u"nop", 1}});
-    table.records[1].address = 42;
+    LineTable table = tableOf({code(1), code(1, 42)});
     table.lastLine = 0;
     tovi::assignAddresses(table);
-    EXPECT_EQ(table.records[1].address, 42);
+    EXPECT_EQ(addressesOf(table), (std::vector<int>{0, 42}));
 }
-
-// --- Program memory bound -------------------------------------------------------
 
 struct RangeCase {
     const char* name;
     std::vector<Line> lines;
-    std::vector<std::u16string> reports;
+    std::vector<int> reportedLines;
 };
 
-std::u16string outOfRangeAt(int lineNumber) {
-    return u"Zeile: " + tovi::decimalText(lineNumber) +
-           u" -> Adresse außerhalb des zulässigen Bereiches";
-}
-
 TEST(AddressRangeCheck, ReportsEveryLineWhoseLastByteLiesAbove7FFH) {
-    const std::vector<RangeCase> cases = {
-        {"last byte at 7FFH", {{u"", u"org", 0, 0x7FE}, {u"", u"mov", 2}}, {}},
-        {"one byte at 7FFH", {{u"", u"org", 0, 0x7FF}, {u"", u"nop", 1}}, {}},
-        {"second byte at 800H", {{u"", u"org", 0, 0x7FF}, {u"", u"mov", 2}}, {outOfRangeAt(2)}},
-        {"code after 7FFH",
-         {{u"", u"org", 0, 0x7FF}, {u"", u"nop", 1}, {u"", u"db", 1}, {u"", u"jmp", 2}},
-         {outOfRangeAt(3), outOfRangeAt(4)}},
-        {"lines without bytes at 800H",
-         {{u"", u"org", 0, 0x7FF},
-          {u"", u"nop", 1},
-          {u"end:", u""},
-          {u"", u"cnt", 0, 0, tovi::equateLine}},
-         {}},
-        {"after an origin back into range",
-         {{u"", u"org", 0, 0x7FF},
-          {u"", u"nop", 1},
-          {u"", u"nop", 1},
-          {u"", u"org", 0, 0},
-          {u"", u"nop", 1}},
-         {outOfRangeAt(3)}},
-        {"whole memory filled", std::vector<Line>(2048, Line{u"", u"nop", 1}), {}},
-        {"one byte too many", std::vector<Line>(2049, Line{u"", u"nop", 1}), {outOfRangeAt(2049)}},
+    // clang-format off
+    const RangeCase cases[] = {
+        {"last byte at 7FFH", {org(0x7FE), code(2)}, {}},
+        {"one byte at 7FFH", {org(0x7FF), code(1)}, {}},
+        {"second byte at 800H", {org(0x7FF), code(2)}, {2}},
+        {"code after 7FFH", {org(0x7FF), code(1), code(1), code(2)}, {3, 4}},
+        {"no bytes at 800H", {org(0x7FF), code(1), labelAlone(u"e:"), equate(u"c", 0)}, {}},
+        {"back into range", {org(0x7FF), code(1), code(1), org(0), code(1)}, {3}},
+        {"whole memory filled", std::vector<Line>(2048, code(1)), {}},
+        {"one byte too many", std::vector<Line>(2049, code(1)), {2049}},
     };
+    // clang-format on
     for (const RangeCase& c : cases) {
-        SCOPED_TRACE(c.name);
         LineTable table = tableOf(c.lines);
         tovi::assignAddresses(table);
         std::vector<std::u16string> reports;
         const int count = tovi::checkAddressRange(
             table, [&reports](std::u16string_view line) { reports.emplace_back(line); });
-        EXPECT_EQ(reports, c.reports);
-        EXPECT_EQ(count, static_cast<int>(c.reports.size()));
+        std::vector<std::u16string> expected;
+        for (const int line : c.reportedLines) {
+            expected.push_back(u"Zeile: " + tovi::decimalText(line) +
+                               u" -> Adresse außerhalb des zulässigen Bereiches");
+        }
+        EXPECT_EQ(reports, expected) << c.name;
+        EXPECT_EQ(count, static_cast<int>(expected.size())) << c.name;
     }
 }
 

@@ -10,6 +10,7 @@ namespace {
 
 using tovi::LineTable;
 using tovi::SourceLine;
+using tovi::toUtf8;
 using Lines = std::vector<std::u16string>;
 
 LineTable prepared(const Lines& lines) {
@@ -18,126 +19,77 @@ LineTable prepared(const Lines& lines) {
     return table;
 }
 
-std::vector<std::u16string> mnemonicsOf(const LineTable& table) {
-    std::vector<std::u16string> mnemonics;
-    for (int i = 0; i < table.size(); ++i) {
-        mnemonics.push_back(table.records[static_cast<std::size_t>(i)].mnemonic);
-    }
-    return mnemonics;
+// "label|mnemonic|operand1|operand2", then "|equ" for an equate and "|+" for
+// text after a second comma.
+std::u16string render(const SourceLine& r) {
+    return r.label + u"|" + r.mnemonic + u"|" + r.operand1 + u"|" + r.operand2 +
+           (r.kind != tovi::ordinaryLine ? u"|equ" : u"") + (r.excessOperands != 0 ? u"|+" : u"");
 }
 
-// --- Splitting one line -------------------------------------------------------
+std::vector<std::u16string> fieldOfEach(const LineTable& table, std::u16string SourceLine::*field) {
+    std::vector<std::u16string> values;
+    for (int i = 0; i < table.size(); ++i) {
+        values.push_back(table.records[static_cast<std::size_t>(i)].*field);
+    }
+    return values;
+}
 
 struct SplitCase {
     std::u16string line;
-    std::u16string label;
-    std::u16string mnemonic;
-    std::u16string operand1;
-    std::u16string operand2;
-    int kind;
+    std::u16string expected;
 };
 
-TEST(LinePreparationSplit, StoresEachPartAsWritten) {
-    const std::vector<SplitCase> cases = {
-        {u"Loop: DJNZ R2,Loop ; count", u"Loop:", u"DJNZ", u"R2", u"Loop", 0},
-        {u"count equ 10h", u"", u"count", u"10h", u"", 1},
-        {u"count: equ 10h", u"count:", u"equ", u"10h", u"", 0},
-        {u"x equ 1,2", u"", u"x", u"equ 1", u"2", 0},
-        {u"jmp equal", u"", u"jmp", u"al", u"", 1},
-        {u"mov a , r0", u"", u"mov", u"a", u"r0", 0},
-        {u"db 1,2,3", u"", u"db", u"1", u"2", 0},
-        {u"jmp jmpend", u"", u"jmp", u"jmpend", u"", 0},
-        {u"call callsub", u"", u"call", u"callsub", u"", 0},
-        {u"Mov A,R0", u"", u"Mov", u"A", u"R0", 0},
-        {u"mov\ta,#5", u"", u"mov", u"a", u"#5", 0},
-        {u"loop : nop", u"loop :", u"nop", u"", u"", 0},
-        {u"db ';'", u"", u"db", u"'", u"", 0},
-        {u"db 'a:b'", u"db 'a:", u"b'", u"", u"", 0},
-        // Further separators and case variants.
-        {u"\t\tmov\t\ta ,\t#5\t", u"", u"mov", u"a", u"#5", 0},
-        {u"   nop   ", u"", u"nop", u"", u"", 0},
-        {u"CNT EQU  5 ", u"", u"CNT", u"5", u"", 1},
-        {u"cnt eQu5", u"", u"cnt", u"5", u"", 1},
-        {u"cnt equ", u"", u"cnt", u"", u"", 1},
-        {u"mov eq", u"", u"mov", u"eq", u"", 0},
-        {u"mov a,@ r0", u"", u"mov", u"a", u"@ r0", 0},
-        {u"mov ,a", u"", u"mov", u"", u"a", 0},
-        {u"mov a,", u"", u"mov", u"a", u"", 0},
-        {u":nop", u"", u":nop", u"", u"", 0},
-        {u"a:b:c", u"a:", u"b:c", u"", u"", 0},
-        {u"Größe equ 7", u"", u"Größe", u"7", u"", 1},
-        // Only blanks are trimmed; other control characters stay in the text.
-        {u"nop\r", u"", u"nop\r", u"", u"", 0},
+// Only blanks and tabs are trimmed; other control characters stay in the text.
+TEST(LinePreparation, SplitsOneLineIntoItsParts) {
+    // clang-format off
+    const SplitCase cases[] = {
+        {u"Loop: DJNZ R2,Loop ; count", u"Loop:|DJNZ|R2|Loop"},
+        {u"count equ 10h", u"|count|10h||equ"},
+        {u"count: equ 10h", u"count:|equ|10h|"}, {u"x equ 1,2", u"|x|equ 1|2"},
+        {u"jmp equal", u"|jmp|al||equ"}, {u"mov a , r0", u"|mov|a|r0"},
+        {u"\t\tmov\t\ta ,\t#5\t", u"|mov|a|#5"}, {u"loop : nop", u"loop :|nop||"},
+        {u"db ';'", u"|db|'|"}, {u"db 'a:b'", u"db 'a:|b'||"}, {u"CNT EQU  5 ", u"|CNT|5||equ"},
+        {u"cnt eQu5", u"|cnt|5||equ"}, {u"cnt equ", u"|cnt|||equ"}, {u"mov eq", u"|mov|eq|"},
+        {u"mov a,@ r0", u"|mov|a|@ r0"}, {u"mov ,a", u"|mov||a"}, {u"mov a,", u"|mov|a|"},
+        {u":nop", u"|:nop||"}, {u"a:b:c", u"a:|b:c||"}, {u"Größe equ 7", u"|Größe|7||equ"},
+        {u"nop\r", u"|nop\r||"}, {u"END here", u"|END|here|"},
+        {u"db 1,2,3", u"|db|1|2|+"}, {u"db 1,2,,3", u"|db|1|2|+"}, {u"db 1,2,", u"|db|1|2"},
+        {u"db 1,2, \t ", u"|db|1|2"}, {u"db 1,2 ;,3", u"|db|1|2"}, {u"x equ 1,2,3", u"|x|equ 1|2|+"},
+        {u"db 1,,", u"|db|1|"}, {u"db ,,x", u"|db|||+"},
     };
+    // clang-format on
     for (const SplitCase& c : cases) {
-        SCOPED_TRACE(tovi::toUtf8(c.line));
         const LineTable table = prepared({c.line});
-        ASSERT_EQ(table.lastLine, 0);
-        const SourceLine& record = table.records[0];
-        EXPECT_EQ(record.lineNumber, 1);
-        EXPECT_EQ(record.label, c.label);
-        EXPECT_EQ(record.mnemonic, c.mnemonic);
-        EXPECT_EQ(record.operand1, c.operand1);
-        EXPECT_EQ(record.operand2, c.operand2);
-        EXPECT_EQ(record.kind, c.kind);
+        ASSERT_EQ(table.lastLine, 0) << toUtf8(c.line);
+        EXPECT_EQ(table.records[0].lineNumber, 1);
+        EXPECT_EQ(render(table.records[0]), c.expected) << toUtf8(c.line);
     }
 }
 
-struct ExcessCase {
-    std::u16string line;
-    int excessOperands;
-};
-
-TEST(LinePreparationSplit, MarksTextAfterASecondComma) {
-    const std::vector<ExcessCase> cases = {
-        {u"db 1,2,3", 1},    {u"db 1,2,,3", 1},   {u"mov a,r0,x", 1}, {u"db 1,2,", 0},
-        {u"db 1,2, \t ", 0}, {u"db 1,2", 0},      {u"db 1", 0},       {u"db 1,2 ;,3", 0},
-        {u"x equ 1,2,3", 1}, {u"a: db 1,2,3", 1}, {u"db 1,,", 0},     {u"db ,,x", 1},
-    };
-    for (const ExcessCase& c : cases) {
-        SCOPED_TRACE(tovi::toUtf8(c.line));
-        const LineTable table = prepared({c.line});
-        ASSERT_EQ(table.lastLine, 0);
-        EXPECT_EQ(table.records[0].excessOperands, c.excessOperands);
-    }
-}
-
-// --- Comments, blank lines and the end directive ------------------------------
-
-TEST(LinePreparationSkipping, BlankAndCommentLinesStoreNothing) {
-    const std::vector<Lines> sources = {
-        {},
-        {u""},
-        {u"", u"   ", u"\t", u" \t \t"},
-        {u"; comment", u"   ; indented comment", u"\t;", u";;"},
-    };
-    for (const Lines& source : sources) {
+TEST(LinePreparation, BlankAndCommentLinesStoreNothingButCountAsLines) {
+    for (const Lines& source : {Lines{}, Lines{u"", u"   ", u"\t", u" \t \t"},
+                                Lines{u"; comment", u"   ; indented", u"\t;", u";;"}}) {
         LineTable table;
         table.lastLine = 7;
         EXPECT_EQ(tovi::prepareLines(table, source), -1);
         EXPECT_EQ(table.lastLine, -1);
     }
-}
-
-TEST(LinePreparationSkipping, LineNumbersCountEveryEditorLine) {
     const LineTable table = prepared({u"", u"; header", u"nop", u"\t", u"ret ; back"});
     ASSERT_EQ(table.lastLine, 1);
     EXPECT_EQ(table.records[0].lineNumber, 3);
     EXPECT_EQ(table.records[1].lineNumber, 5);
-    EXPECT_EQ(table.records[1].mnemonic, u"ret");
 }
 
-struct EndCase {
+struct MultiLineCase {
     Lines source;
-    std::vector<std::u16string> mnemonics;
+    std::vector<std::u16string> expected;
 };
 
-TEST(LinePreparationSkipping, EndDirectiveStopsThePass) {
-    const std::vector<EndCase> cases = {
+TEST(LinePreparation, EndDirectiveStopsThePassOnlyWhenAlone) {
+    const MultiLineCase cases[] = {
         {{u"nop", u"END", u"ret"}, {u"nop"}},
-        {{u"nop", u"end", u"ret"}, {u"nop"}},
         {{u"nop", u".End", u"ret"}, {u"nop"}},
-        {{u"nop", u"\t  END ; stop here", u"ret"}, {u"nop"}},
+        {{u"nop", u"\t  end ; stop here", u"ret"}, {u"nop"}},
         {{u"nop", u"END;", u"ret"}, {u"nop"}},
         {{u"END", u"nop"}, {}},
         {{u"nop", u"END here", u"ret"}, {u"nop", u"END", u"ret"}},
@@ -146,137 +98,77 @@ TEST(LinePreparationSkipping, EndDirectiveStopsThePass) {
         {{u"nop", u"; end", u"ret"}, {u"nop", u"ret"}},
         {{u"nop", u"ende: end"}, {u"nop", u"end"}},
     };
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(mnemonicsOf(prepared(cases[i].source)), cases[i].mnemonics);
+    for (const MultiLineCase& c : cases) {
+        EXPECT_EQ(fieldOfEach(prepared(c.source), &SourceLine::mnemonic), c.expected)
+            << toUtf8(c.source[1 % c.source.size()]);
     }
 }
 
-TEST(LinePreparationSkipping, EndDirectiveKeepsItsOperandWhenNotAlone) {
-    const LineTable table = prepared({u"END here"});
-    ASSERT_EQ(table.lastLine, 0);
-    EXPECT_EQ(table.records[0].operand1, u"here");
-}
-
-// --- Labels --------------------------------------------------------------------
-
-TEST(LinePreparationLabels, LabelAloneIsCarriedByItsOwnRecordAndTheNextInstruction) {
-    Lines source(19, u"");
-    source.push_back(u"START:");
-    source.push_back(u"SEL RB0");
-    const LineTable table = prepared(source);
-    ASSERT_EQ(table.lastLine, 1);
-    EXPECT_EQ(table.records[0].lineNumber, 20);
-    EXPECT_EQ(table.records[0].label, u"START:");
-    EXPECT_EQ(table.records[0].mnemonic, u"");
-    EXPECT_EQ(table.records[1].lineNumber, 21);
-    EXPECT_EQ(table.records[1].label, u"START:");
-    EXPECT_EQ(table.records[1].mnemonic, u"SEL");
-    EXPECT_EQ(table.records[1].operand1, u"RB0");
-}
-
-struct LabelFlowCase {
-    const char* name;
-    Lines source;
-    std::vector<std::u16string> labels;
-};
-
-TEST(LinePreparationLabels, PendingLabelReachesOnlyTheNextInstruction) {
-    const std::vector<LabelFlowCase> cases = {
-        {"consumed once", {u"a:", u"nop", u"nop"}, {u"a:", u"a:", u""}},
-        {"last of several", {u"a:", u"b:", u"nop"}, {u"a:", u"b:", u"b:"}},
-        {"own label wins", {u"a:", u"b: nop"}, {u"a:", u"b:"}},
-        {"across blanks and comments", {u"a: ; here", u"", u"; x", u"nop"}, {u"a:", u"a:"}},
-        {"label last in source", {u"nop", u"tail:"}, {u"", u"tail:"}},
-        {"label before end", {u"tail:", u"end", u"nop"}, {u"tail:"}},
-        {"equate inherits", {u"a:", u"x equ 5"}, {u"a:", u"a:"}},
-        {"own label on instruction", {u"a: nop", u"nop"}, {u"a:", u""}},
+// A label on a line of its own stays there and passes to the next instruction.
+TEST(LinePreparation, PendingLabelReachesOnlyTheNextInstruction) {
+    const MultiLineCase cases[] = {
+        {{u"a:", u"nop", u"nop"}, {u"a:", u"a:", u""}},
+        {{u"a:", u"b:", u"nop"}, {u"a:", u"b:", u"b:"}},
+        {{u"a:", u"b: nop"}, {u"a:", u"b:"}},
+        {{u"a: ; here", u"", u"; x", u"nop"}, {u"a:", u"a:"}},
+        {{u"nop", u"tail:"}, {u"", u"tail:"}},
+        {{u"tail:", u"end", u"nop"}, {u"tail:"}},
+        {{u"a:", u"x equ 5"}, {u"a:", u"a:"}},
+        {{u"a: nop", u"nop"}, {u"a:", u""}},
     };
-    for (const LabelFlowCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const LineTable table = prepared(c.source);
-        ASSERT_EQ(table.size(), static_cast<int>(c.labels.size()));
-        for (int i = 0; i < table.size(); ++i) {
-            EXPECT_EQ(table.records[static_cast<std::size_t>(i)].label,
-                      c.labels[static_cast<std::size_t>(i)])
-                << "record " << i;
-        }
+    for (const MultiLineCase& c : cases) {
+        EXPECT_EQ(fieldOfEach(prepared(c.source), &SourceLine::label), c.expected)
+            << toUtf8(c.source[0]) << " / " << toUtf8(c.source[1]);
     }
 }
 
-struct WordCase {
-    std::u16string text;
-    std::u16string label;
-    std::u16string firstWord;
-};
-
-TEST(LinePreparationLabels, LabelOfAndFirstWordOf) {
-    const std::vector<WordCase> cases = {
+TEST(LinePreparation, LabelOfAndFirstWordOf) {
+    const std::u16string_view cases[][3] = {
         {u"", u"", u""},          {u"nop", u"", u"nop"},
         {u":", u"", u":"},        {u":a:", u"", u":a:"},
         {u"a:", u"a:", u"a:"},    {u"a: nop", u"a:", u"a: "},
         {u"a :b", u"a :", u"a "}, {u"mov a,b", u"", u"mov "},
         {u" x", u"", u" "},       {u"x:y:z", u"x:", u"x:y:z"},
     };
-    for (const WordCase& c : cases) {
-        SCOPED_TRACE(tovi::toUtf8(c.text));
-        EXPECT_EQ(tovi::labelOf(c.text), c.label);
-        EXPECT_EQ(tovi::firstWordOf(c.text), c.firstWord);
+    for (const auto& [text, label, firstWord] : cases) {
+        EXPECT_EQ(tovi::labelOf(text), label) << toUtf8(text);
+        EXPECT_EQ(tovi::firstWordOf(text), firstWord) << toUtf8(text);
     }
 }
 
-// --- The table ----------------------------------------------------------------
-
-TEST(LinePreparationTable, ClearsEveryFieldLeftByAnEarlierAssembly) {
+TEST(LinePreparation, ReusedTableIsClearedAndShortened) {
     LineTable table;
-    tovi::prepareLines(table, Lines{u"start: jmp start", u"db 1,2,3"});
+    tovi::prepareLines(table, Lines{u"start: jmp start", u"db 1,2,3", u"nop"});
     for (SourceLine& record : table.records) {
         record.address = 77;
         record.needsTarget = 1;
         record.targetText = u"start";
-        record.byte1Bits = u"00000100";
-        record.byte2Bits = u"00000000";
+        record.byte1Bits = record.byte2Bits = u"00000100";
         record.byteCount = 2;
         record.kind = tovi::equateLine;
     }
     ASSERT_EQ(tovi::prepareLines(table, Lines{u"nop", u"ret"}), 1);
+    EXPECT_EQ(table.lastLine, 1);
     for (int i = 0; i < 2; ++i) {
         const SourceLine& record = table.records[static_cast<std::size_t>(i)];
-        EXPECT_EQ(record.address, 0);
-        EXPECT_EQ(record.needsTarget, 0);
-        EXPECT_EQ(record.kind, tovi::ordinaryLine);
-        EXPECT_EQ(record.label, u"");
-        EXPECT_EQ(record.targetText, u"");
-        EXPECT_EQ(record.byte1Bits, u"");
-        EXPECT_EQ(record.byte2Bits, u"");
-        EXPECT_EQ(record.byteCount, 0);
-        EXPECT_EQ(record.excessOperands, 0);
+        EXPECT_EQ(render(record), i == 0 ? u"|nop||" : u"|ret||");
+        EXPECT_EQ(record.address + record.needsTarget + record.byteCount, 0);
+        EXPECT_EQ(record.targetText + record.byte1Bits + record.byte2Bits, u"");
     }
 }
 
-TEST(LinePreparationTable, GrowsBeyondThousandAndOneRecords) {
+TEST(LinePreparation, GrowsBeyondThousandAndOneRecords) {
     Lines source;
     for (int n = 0; n < 2500; ++n) {
         source.push_back(n % 5 == 0 ? u"; comment" : u"nop");
     }
     source.push_back(u"last: ret");
-    LineTable table;
-    ASSERT_EQ(tovi::prepareLines(table, source), 2000);
-    EXPECT_EQ(table.lastLine, 2000);
-    const SourceLine& last = table.records[2000];
-    EXPECT_EQ(last.lineNumber, 2501);
-    EXPECT_EQ(last.label, u"last:");
-    EXPECT_EQ(last.mnemonic, u"ret");
+    const LineTable table = prepared(source);
+    ASSERT_EQ(table.lastLine, 2000);
+    EXPECT_EQ(table.records[2000].lineNumber, 2501);
+    EXPECT_EQ(render(table.records[2000]), u"last:|ret||");
     EXPECT_EQ(table.records[1000].lineNumber, 1252);
     EXPECT_EQ(table.records[1001].lineNumber, 1253);
-}
-
-TEST(LinePreparationTable, ShorterSourceAfterLongerOneSetsLastLine) {
-    LineTable table;
-    tovi::prepareLines(table, Lines(30, u"nop"));
-    EXPECT_EQ(tovi::prepareLines(table, Lines{u"ret"}), 0);
-    EXPECT_EQ(table.lastLine, 0);
-    EXPECT_EQ(table.records[0].mnemonic, u"ret");
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <set>
 
 #include "emulator/com_port_names.h"
 
@@ -17,37 +16,21 @@ TEST_P(PortMapping, MapsNameToDevice) {
     EXPECT_EQ(linuxDeviceForPort(GetParam().portName), GetParam().device);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RangeEdges, PortMapping,
-    ::testing::Values(MappingCase{u"COM1", "/dev/ttyS0"}, MappingCase{u"COM4", "/dev/ttyS3"},
-                      MappingCase{u"COM10", "/dev/ttyS9"}, MappingCase{u"COM11", "/dev/ttyUSB0"},
-                      MappingCase{u"COM30", "/dev/ttyUSB19"}, MappingCase{u"COM31", "/dev/ttyACM0"},
-                      MappingCase{u"COM50", "/dev/ttyACM19"}));
+INSTANTIATE_TEST_SUITE_P(RangeEdges, PortMapping,
+                         ::testing::Values(MappingCase{u"COM1", "/dev/ttyS0"},
+                                           MappingCase{u"COM10", "/dev/ttyS9"},
+                                           MappingCase{u"COM11", "/dev/ttyUSB0"},
+                                           MappingCase{u"COM30", "/dev/ttyUSB19"},
+                                           MappingCase{u"COM31", "/dev/ttyACM0"},
+                                           MappingCase{u"COM50", "/dev/ttyACM19"}));
 
 INSTANTIATE_TEST_SUITE_P(
     NamesThatLeadNowhere, PortMapping,
     ::testing::Values(MappingCase{u"", std::nullopt}, MappingCase{u"COM", std::nullopt},
                       MappingCase{u"COM0", std::nullopt}, MappingCase{u"COM51", std::nullopt},
-                      MappingCase{u"COM100", std::nullopt}, MappingCase{u"COM04", std::nullopt},
-                      MappingCase{u"com4", std::nullopt}, MappingCase{u"COM4 ", std::nullopt},
-                      MappingCase{u" COM4", std::nullopt}, MappingCase{u"COM-4", std::nullopt},
-                      MappingCase{u"COM4x", std::nullopt}, MappingCase{u"/dev/ttyS0", std::nullopt},
+                      MappingCase{u"COM04", std::nullopt}, MappingCase{u"com4", std::nullopt},
+                      MappingCase{u"COM4 ", std::nullopt}, MappingCase{u"COM-4", std::nullopt},
                       MappingCase{u"LPT1", std::nullopt}));
-
-TEST(PortNames, AreComAndDecimalNumber) {
-    EXPECT_EQ(comPortName(1), u"COM1");
-    EXPECT_EQ(comPortName(50), u"COM50");
-}
-
-TEST(PortNames, EveryOfferedNameLeadsToItsOwnDevice) {
-    std::set<std::string> devices;
-    for (int number = firstComPort; number <= lastComPort; ++number) {
-        const auto device = linuxDeviceForPort(comPortName(number));
-        ASSERT_TRUE(device.has_value()) << number;
-        devices.insert(*device);
-    }
-    EXPECT_EQ(devices.size(), 50u);
-}
 
 } // namespace
 } // namespace tovi

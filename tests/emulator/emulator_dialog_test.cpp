@@ -7,345 +7,258 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
+#include <array>
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "common/file_io.h"
 #include "emulator/emulator_dialog.h"
 #include "fake_emulator.h"
-#include "recording_port.h"
 
 namespace tovi::testing {
 namespace {
 
-// COM3 and COM7 are present (two pseudo-terminals); every other name is absent.
-class TwoPorts {
-public:
-    PortDeviceMap deviceMap() const {
-        return [this](std::u16string_view name) -> std::optional<std::string> {
-            if (name == u"COM3") {
-                return com3_.devicePath();
-            }
-            if (name == u"COM7") {
-                return com7_.devicePath();
-            }
-            return std::nullopt;
-        };
-    }
-    std::string com3Path() const { return com3_.devicePath(); }
-    std::string com7Path() const { return com7_.devicePath(); }
-
-private:
-    PseudoTerminal com3_;
-    PseudoTerminal com7_;
+struct OpenAttempt {
+    std::u16string portName;
+    LineSettings line;
+    QueueSizes queues;
 };
 
+// A real serial port that notes every open attempt.
+class RecordingPort : public SerialPort {
+public:
+    explicit RecordingPort(PortDeviceMap deviceMap) : port_(std::move(deviceMap)) {}
+
+    bool open(std::u16string_view name, const LineSettings& line,
+              const QueueSizes& queues) override {
+        attempts.push_back({std::u16string(name), line, queues});
+        return port_.open(name, line, queues);
+    }
+    std::size_t bytesWaiting() override { return port_.bytesWaiting(); }
+    std::size_t read(std::span<std::uint8_t> buffer) override { return port_.read(buffer); }
+    void writeText(std::u16string_view text) override { port_.writeText(text); }
+    void writeBytes(std::span<const std::uint8_t> bytes) override { port_.writeBytes(bytes); }
+    void close() override { port_.close(); }
+    std::optional<std::string> devicePath(std::u16string_view name) const override {
+        return port_.devicePath(name);
+    }
+
+    std::vector<OpenAttempt> attempts;
+
+private:
+    SystemSerialPort port_;
+};
+
+QStringList comboTexts(const QComboBox* combo) {
+    QStringList texts;
+    for (int row = 0; row < combo->count(); ++row) {
+        texts << combo->itemText(row);
+    }
+    return texts;
+}
+
+// COM3 and COM7 are present (two emulators) unless `unplugged_`;
+// every other name is absent.
 class EmulatorDialogTest : public ::testing::Test {
 protected:
-    std::unique_ptr<EmulatorDialog> makeDialog(EmulatorSettings& settings) {
-        return std::make_unique<EmulatorDialog>(
-            &window_, settings, port_, [this] { ++saves_; }, icon_);
+    PortDeviceMap twoPorts() const {
+        return [this](std::u16string_view name) -> std::optional<std::string> {
+            if (unplugged_ || (name != u"COM3" && name != u"COM7")) {
+                return std::nullopt;
+            }
+            return (name == u"COM3" ? com3_ : com7_).devicePath();
+        };
+    }
+
+    EmulatorDialog& makeDialog(EmulatorSettings settings) {
+        settings_ = std::move(settings);
+        dialog_ = std::make_unique<EmulatorDialog>(
+            &window_, settings_, port_, [this] { ++saves_; }, icon_);
+        return *dialog_;
     }
 
     template <typename T>
-    static T* control(const EmulatorDialog& dialog, const char* name) {
-        auto* widget = dialog.findChild<T*>(name);
+    T* control(const char* name) const {
+        auto* widget = dialog_->findChild<T*>(name);
         EXPECT_NE(widget, nullptr) << name;
         return widget;
     }
 
-    static QStringList comboTexts(const QComboBox& combo) {
-        QStringList texts;
-        for (int row = 0; row < combo.count(); ++row) {
-            texts << combo.itemText(row);
-        }
-        return texts;
+    void click(const char* name) const {
+        QTest::mouseClick(control<QAbstractButton>(name), Qt::LeftButton);
     }
 
+    FakeEmulator com3_;
+    FakeEmulator com7_;
+    bool unplugged_ = false;
     QMainWindow window_;
-    TwoPorts ports_;
-    RecordingPort port_{ports_.deviceMap()};
+    RecordingPort port_{twoPorts()};
     QIcon icon_{QPixmap(16, 16)};
+    EmulatorSettings settings_;
+    std::unique_ptr<EmulatorDialog> dialog_;
     int saves_ = 0;
 };
 
-// Layout ----------------------------------------------------------------------
-
-struct Placement {
-    const char* objectName;
-    QRect geometry;
-    const char* text; // nullptr: the control shows no fixed text
-};
-
-TEST_F(EmulatorDialogTest, PlacesEveryControlWithItsText) {
-    EmulatorSettings settings{u"COM7", u"64", 0, 0};
-    const auto dialog = makeDialog(settings);
+TEST_F(EmulatorDialogTest, IsASmallFixedModalWindowCentredOnTheMainWindow) {
+    window_.setGeometry(100, 80, 800, 600);
+    window_.show();
+    EmulatorDialog& dialog = makeDialog({u"COM7", u"64", 0, 0});
+    struct Placement {
+        const char* objectName;
+        QRect geometry;
+        QString text; // empty: the control shows no fixed text
+    };
     const std::vector<Placement> placements{
-        {"upperFrame", {5, 5, 180, 80}, nullptr},
-        {"lowerFrame", {5, 90, 180, 65}, nullptr},
+        {"upperFrame", {5, 5, 180, 80}, {}},
+        {"lowerFrame", {5, 90, 180, 65}, {}},
         {"portLabel", {20, 25, 50, 20}, "COM:"},
         {"typeLabel", {20, 55, 50, 20}, "EPROM:"},
-        {"comCombo", {100, 22, 60, 20}, nullptr},
-        {"epromCombo", {100, 52, 60, 20}, nullptr},
+        {"comCombo", {100, 22, 60, 20}, {}},
+        {"epromCombo", {100, 52, 60, 20}, {}},
         {"spiBox", {20, 100, 150, 25}, "Sicherung auf SPI"},
         {"autoLoadBox", {20, 120, 150, 25}, "Automatsiches Laden"},
         {"cancelButton", {5, 170, 80, 25}, "Abbrechen"},
         {"saveButton", {105, 170, 80, 25}, "Speichern"},
     };
     for (const Placement& placement : placements) {
-        auto* widget = control<QWidget>(*dialog, placement.objectName);
+        auto* widget = control<QWidget>(placement.objectName);
         ASSERT_NE(widget, nullptr);
         EXPECT_EQ(widget->geometry(), placement.geometry) << placement.objectName;
-        if (!placement.text) {
-            continue;
-        }
-        QString text;
         if (auto* label = qobject_cast<QLabel*>(widget)) {
-            text = label->text();
+            EXPECT_EQ(label->text(), placement.text);
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-            text = button->text();
+            EXPECT_EQ(button->text(), placement.text);
         }
-        EXPECT_EQ(text, QString::fromUtf8(placement.text)) << placement.objectName;
     }
-    const auto* frame = control<QFrame>(*dialog, "upperFrame");
-    EXPECT_EQ(frame->frameShadow(), QFrame::Sunken);
-}
-
-TEST_F(EmulatorDialogTest, IsASmallFixedModalWindowWithTheEmulatorIcon) {
-    EmulatorSettings settings;
-    const auto dialog = makeDialog(settings);
-    EXPECT_EQ(dialog->windowTitle(), "EPROM Emulator");
-    EXPECT_TRUE(dialog->isModal());
-    EXPECT_EQ(dialog->size(), QSize(190, 200));
-    EXPECT_EQ(dialog->minimumSize(), QSize(190, 200));
-    EXPECT_EQ(dialog->maximumSize(), QSize(190, 200));
-    const Qt::WindowFlags flags = dialog->windowFlags();
+    EXPECT_EQ(control<QFrame>("upperFrame")->frameShadow(), QFrame::Sunken);
+    EXPECT_EQ(dialog.windowTitle(), "EPROM Emulator");
+    EXPECT_TRUE(dialog.isModal());
+    EXPECT_EQ(dialog.minimumSize(), QSize(190, 200));
+    EXPECT_EQ(dialog.maximumSize(), QSize(190, 200));
+    const Qt::WindowFlags flags = dialog.windowFlags();
     EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(dialog->windowIcon().cacheKey(), icon_.cacheKey());
-}
+    EXPECT_EQ(dialog.windowIcon().cacheKey(), icon_.cacheKey());
 
-TEST_F(EmulatorDialogTest, OpensCentredOnTheMainWindowWithFocusOnAbbrechen) {
-    window_.setGeometry(100, 80, 800, 600);
-    window_.show();
-    EmulatorSettings settings;
-    const auto dialog = makeDialog(settings);
-    dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-    const QPoint offset = dialog->geometry().center() - window_.frameGeometry().center();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const QPoint offset = dialog.geometry().center() - window_.frameGeometry().center();
     EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
-    EXPECT_EQ(dialog->focusWidget(), control<QPushButton>(*dialog, "cancelButton"));
+    EXPECT_EQ(dialog.focusWidget(), control<QPushButton>("cancelButton"));
 }
 
-// The port list --------------------------------------------------------------
-
-TEST_F(EmulatorDialogTest, ProbesComOneToFiftyInOrderWithSmallQueues) {
-    EmulatorSettings settings{u"COM7", u"64", 0, 0};
-    const auto dialog = makeDialog(settings);
+TEST_F(EmulatorDialogTest, ProbesComOneToFiftyInOrderAndListsThePresentOnes) {
+    makeDialog({u"COM7", u"64", 0, 0});
     ASSERT_EQ(port_.attempts.size(), 50u);
-    for (int number = 1; number <= 50; ++number) {
-        const OpenAttempt& attempt = port_.attempts[static_cast<std::size_t>(number - 1)];
-        EXPECT_EQ(attempt.portName, comPortName(number));
-        EXPECT_EQ(attempt.queues.input, 1024);
-        EXPECT_EQ(attempt.queues.output, 1024);
-        EXPECT_EQ(attempt.line.baudRate, 115200);
-        EXPECT_EQ(attempt.line.dataBits, 8);
-        EXPECT_EQ(attempt.line.parity, Parity::None);
-        EXPECT_EQ(attempt.line.stopBits, StopBits::One);
-        EXPECT_EQ(attempt.line.handshake, Handshake::None);
+    for (std::size_t i = 0; i < 50; ++i) {
+        const OpenAttempt& attempt = port_.attempts[i];
+        EXPECT_EQ(QString::fromStdU16String(attempt.portName), QString("COM%1").arg(i + 1));
+        EXPECT_EQ(
+            std::tie(attempt.line.baudRate, attempt.line.dataBits, attempt.line.parity,
+                     attempt.line.stopBits, attempt.line.handshake, attempt.queues.input,
+                     attempt.queues.output),
+            std::make_tuple(115200, 8, Parity::None, StopBits::One, Handshake::None, 1024, 1024));
     }
-    EXPECT_FALSE(port_.isOpen) << "every probed port is closed again";
-    const auto* combo = control<QComboBox>(*dialog, "comCombo");
-    EXPECT_EQ(comboTexts(*combo), (QStringList{"COM3", "COM7"}));
-    EXPECT_EQ(combo->itemData(0, Qt::ToolTipRole).toString().toStdString(), ports_.com3Path());
-    EXPECT_EQ(combo->itemData(1, Qt::ToolTipRole).toString().toStdString(), ports_.com7Path());
+    const auto* combo = control<QComboBox>("comCombo");
+    EXPECT_EQ(comboTexts(combo), (QStringList{"COM3", "COM7"}));
+    EXPECT_EQ(combo->itemData(0, Qt::ToolTipRole).toString().toStdString(), com3_.devicePath());
+    EXPECT_EQ(combo->itemData(1, Qt::ToolTipRole).toString().toStdString(), com7_.devicePath());
     EXPECT_FALSE(combo->isEditable());
-}
-
-TEST_F(EmulatorDialogTest, PortHeldElsewhereIsNotListed) {
-    SystemSerialPort holder(ports_.deviceMap());
-    ASSERT_TRUE(holder.open(u"COM3", emulatorLine, uploadQueues));
-    EmulatorSettings settings{u"COM3", u"64", 0, 0};
-    const auto dialog = makeDialog(settings);
-    const auto* combo = control<QComboBox>(*dialog, "comCombo");
-    EXPECT_EQ(comboTexts(*combo), QStringList{"COM7"});
-    EXPECT_EQ(combo->currentText(), "COM7");
-}
-
-struct PortSelection {
-    std::u16string stored;
-    int row;
-};
-
-class SelectsStoredPort : public EmulatorDialogTest,
-                          public ::testing::WithParamInterface<PortSelection> {};
-
-TEST_P(SelectsStoredPort, OrTheFirstRow) {
-    EmulatorSettings settings{GetParam().stored, u"64", 0, 0};
-    const auto dialog = makeDialog(settings);
-    EXPECT_EQ(control<QComboBox>(*dialog, "comCombo")->currentIndex(), GetParam().row);
-}
-
-INSTANTIATE_TEST_SUITE_P(Stored, SelectsStoredPort,
-                         ::testing::Values(PortSelection{u"COM7", 1}, PortSelection{u"COM3", 0},
-                                           PortSelection{u"COM9", 0}, PortSelection{u"com7", 0},
-                                           PortSelection{u"COM7 ", 0}, PortSelection{u"", 0}));
-
-TEST_F(EmulatorDialogTest, AbsentStoredPortIsReplacedByTheFirstOnSave) {
-    EmulatorSettings settings{u"COM9", u"64", 0, 0};
-    const auto dialog = makeDialog(settings);
-    QTest::mouseClick(control<QPushButton>(*dialog, "saveButton"), Qt::LeftButton);
-    EXPECT_EQ(settings.comPort, u"COM3");
-}
-
-TEST(EmulatorDialogWithoutPorts, ShowsNoPortAndKeepsTheStoredOneOnSave) {
-    RecordingPort port([](std::u16string_view) { return std::nullopt; });
-    EmulatorSettings settings{u"COM9", u"64", 0, 0};
-    int saves = 0;
-    EmulatorDialog dialog(
-        nullptr, settings, port, [&] { ++saves; }, QIcon());
-    auto* combo = dialog.findChild<QComboBox*>("comCombo");
-    ASSERT_NE(combo, nullptr);
-    EXPECT_EQ(combo->count(), 0);
-    EXPECT_EQ(combo->currentIndex(), -1);
-    dialog.findChild<QCheckBox*>("spiBox")->setChecked(true);
-    dialog.findChild<QComboBox*>("epromCombo")->setCurrentIndex(7);
-    QTest::mouseClick(dialog.findChild<QPushButton*>("saveButton"), Qt::LeftButton);
-    EXPECT_EQ(settings, (EmulatorSettings{u"COM9", u"512", 1, 0}));
-    EXPECT_EQ(saves, 1);
-}
-
-// The EPROM list --------------------------------------------------------------
-
-TEST_F(EmulatorDialogTest, ListsTheEightEpromRows) {
-    EmulatorSettings settings;
-    const auto dialog = makeDialog(settings);
-    EXPECT_EQ(comboTexts(*control<QComboBox>(*dialog, "epromCombo")),
+    EXPECT_EQ(comboTexts(control<QComboBox>("epromCombo")),
               (QStringList{"2716           ;16", "2732           ;32", "2764           ;64",
                            "28C64           ;E64", "27128           ;128", "27256           ;256",
                            "28C256           ;E256", "27512           ;512"}));
 }
 
-struct TypeSelection {
-    std::u16string stored;
-    int row;
+// What the dialog shows for stored values and "Speichern" stores unchanged:
+// an unknown port or type gives way to the first row, a flag other than 1 is
+// shown clear and stored as 0.
+struct Stored {
+    std::u16string port;
+    std::u16string type;
+    std::int32_t flag;
+    int portRow;
+    int typeRow;
 };
 
-class SelectsStoredType : public EmulatorDialogTest,
-                          public ::testing::WithParamInterface<TypeSelection> {};
+class StoredValues : public EmulatorDialogTest, public ::testing::WithParamInterface<Stored> {};
 
-TEST_P(SelectsStoredType, OrRowZero) {
-    EmulatorSettings settings{u"COM7", GetParam().stored, 0, 0};
-    const auto dialog = makeDialog(settings);
-    EXPECT_EQ(control<QComboBox>(*dialog, "epromCombo")->currentIndex(), GetParam().row);
+TEST_P(StoredValues, AreShownAndSavedOrGiveWayToTheFirstRow) {
+    const Stored& stored = GetParam();
+    makeDialog({stored.port, stored.type, stored.flag, stored.flag});
+    EXPECT_EQ(control<QComboBox>("comCombo")->currentIndex(), stored.portRow);
+    EXPECT_EQ(control<QComboBox>("epromCombo")->currentIndex(), stored.typeRow);
+    EXPECT_EQ(control<QCheckBox>("spiBox")->isChecked(), stored.flag == 1);
+    EXPECT_EQ(control<QCheckBox>("autoLoadBox")->isChecked(), stored.flag == 1);
+    click("saveButton");
+    const std::array<std::u16string, 8> codes{u"16",  u"32",  u"64",   u"E64",
+                                              u"128", u"256", u"E256", u"512"};
+    const std::int32_t flag = stored.flag == 1 ? 1 : 0;
+    EXPECT_EQ(settings_,
+              (EmulatorSettings{stored.portRow == 0 ? u"COM3" : u"COM7",
+                                codes[static_cast<std::size_t>(stored.typeRow)], flag, flag}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, SelectsStoredType,
-                         ::testing::Values(TypeSelection{u"16", 0}, TypeSelection{u"32", 1},
-                                           TypeSelection{u"64", 2}, TypeSelection{u"E64", 3},
-                                           TypeSelection{u"128", 4}, TypeSelection{u"256", 5},
-                                           TypeSelection{u"E256", 6}, TypeSelection{u"512", 7},
-                                           TypeSelection{u"", 0}, TypeSelection{u"e64", 0},
-                                           TypeSelection{u"2764", 0}, TypeSelection{u"64 ", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Settings, StoredValues,
+    ::testing::Values(Stored{u"COM7", u"16", 0, 1, 0}, Stored{u"COM3", u"32", 1, 0, 1},
+                      Stored{u"COM9", u"64", 2, 0, 2}, Stored{u"com7", u"E64", 1, 0, 3},
+                      Stored{u"COM7 ", u"128", 0, 0, 4}, Stored{u"", u"256", 0, 0, 5},
+                      Stored{u"COM7", u"E256", 1, 1, 6}, Stored{u"COM7", u"512", 0, 1, 7},
+                      Stored{u"COM7", u"", 0, 1, 0}, Stored{u"COM7", u"e64", 0, 1, 0},
+                      Stored{u"COM7", u"2764", 0, 1, 0}, Stored{u"COM7", u"64 ", 0, 1, 0}));
 
-// The check boxes -------------------------------------------------------------
+TEST_F(EmulatorDialogTest, WithoutPortsShowsNoneAndKeepsTheStoredOneOnSave) {
+    unplugged_ = true;
+    makeDialog({u"COM9", u"64", 0, 0});
+    EXPECT_EQ(control<QComboBox>("comCombo")->count(), 0);
+    EXPECT_EQ(control<QComboBox>("comCombo")->currentIndex(), -1);
+    click("spiBox");
+    control<QComboBox>("epromCombo")->setCurrentIndex(7);
+    click("saveButton");
+    EXPECT_EQ(settings_, (EmulatorSettings{u"COM9", u"512", 1, 0}));
+}
 
-struct FlagDisplay {
-    std::int32_t stored;
-    bool ticked;
-    std::int32_t saved;
+void press(QDialog& dialog, const char* buttonName) {
+    QTest::mouseClick(dialog.findChild<QPushButton*>(buttonName), Qt::LeftButton);
+}
+
+// Every control changed, then the dialog is left one way or another.
+struct Leaving {
+    const char* name;
+    void (*leave)(QDialog&);
+    bool saved;
 };
 
-class ShowsFlag : public EmulatorDialogTest, public ::testing::WithParamInterface<FlagDisplay> {};
+class LeavingTheDialog : public EmulatorDialogTest,
+                         public ::testing::WithParamInterface<Leaving> {};
 
-TEST_P(ShowsFlag, TickedOnlyForOneAndSavedAsZeroOrOne) {
-    EmulatorSettings settings{u"COM7", u"64", GetParam().stored, GetParam().stored};
-    const auto dialog = makeDialog(settings);
-    EXPECT_EQ(control<QCheckBox>(*dialog, "spiBox")->isChecked(), GetParam().ticked);
-    EXPECT_EQ(control<QCheckBox>(*dialog, "autoLoadBox")->isChecked(), GetParam().ticked);
-    QTest::mouseClick(control<QPushButton>(*dialog, "saveButton"), Qt::LeftButton);
-    EXPECT_EQ(settings.spiBackup, GetParam().saved);
-    EXPECT_EQ(settings.autoLoad, GetParam().saved);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, ShowsFlag,
-                         ::testing::Values(FlagDisplay{0, false, 0}, FlagDisplay{1, true, 1},
-                                           FlagDisplay{2, false, 0}, FlagDisplay{-1, false, 0}));
-
-// Speichern and Abbrechen -----------------------------------------------------
-
-void changeEveryControl(const EmulatorDialog& dialog) {
-    dialog.findChild<QComboBox*>("comCombo")->setCurrentIndex(0);
-    dialog.findChild<QComboBox*>("epromCombo")->setCurrentIndex(5);
-    QTest::mouseClick(dialog.findChild<QCheckBox*>("spiBox"), Qt::LeftButton);
-    QTest::mouseClick(dialog.findChild<QCheckBox*>("autoLoadBox"), Qt::LeftButton);
-}
-
-TEST_F(EmulatorDialogTest, SpeichernStoresAllFourFieldsAndSaves) {
-    EmulatorSettings settings{u"COM7", u"E64", 0, 1};
-    const auto dialog = makeDialog(settings);
-    changeEveryControl(*dialog);
-    EXPECT_EQ(saves_, 0);
-    QTest::mouseClick(control<QPushButton>(*dialog, "saveButton"), Qt::LeftButton);
-    EXPECT_EQ(settings, (EmulatorSettings{u"COM3", u"256", 1, 0}));
-    EXPECT_EQ(saves_, 1);
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
-}
-
-TEST_F(EmulatorDialogTest, SpeichernWritesTheWholeSettingsFile) {
-    QTemporaryDir directory;
-    const std::filesystem::path file = directory.filePath("tovi.ini").toStdString();
-    Settings all;
-    setDefaultWindowRects(all);
-    all.fillByte = 0xFF;
-    all.emulator = {u"COM7", u"64", 0, 0};
-    EmulatorDialog dialog(
-        &window_, all.emulator, port_, [&] { saveSettings(all, file); }, icon_);
-    changeEveryControl(dialog);
-    QTest::mouseClick(dialog.findChild<QPushButton*>("saveButton"), Qt::LeftButton);
-    EXPECT_EQ(readFileBytes(file), settingsFileContent(all));
-    Settings reread;
-    loadSettings(reread, file);
-    EXPECT_EQ(reread, all);
-    EXPECT_EQ(reread.emulator, (EmulatorSettings{u"COM3", u"256", 1, 1}));
-}
-
-enum class Dismissal { Abbrechen, CloseBox, Escape };
-
-class DismissingTouchesNothing : public EmulatorDialogTest,
-                                 public ::testing::WithParamInterface<Dismissal> {};
-
-TEST_P(DismissingTouchesNothing, AfterEveryControlChanged) {
+TEST_P(LeavingTheDialog, StoresAllFourFieldsOnlyOnSpeichern) {
     const EmulatorSettings before{u"COM7", u"E64", 0, 1};
-    EmulatorSettings settings = before;
-    const auto dialog = makeDialog(settings);
-    dialog->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-    changeEveryControl(*dialog);
-    switch (GetParam()) {
-    case Dismissal::Abbrechen:
-        QTest::mouseClick(control<QPushButton>(*dialog, "cancelButton"), Qt::LeftButton);
-        break;
-    case Dismissal::CloseBox:
-        dialog->close();
-        break;
-    case Dismissal::Escape:
-        QTest::keyClick(dialog.get(), Qt::Key_Escape);
-        break;
-    }
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    EXPECT_EQ(settings, before);
-    EXPECT_EQ(saves_, 0);
+    EmulatorDialog& dialog = makeDialog(before);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    control<QComboBox>("comCombo")->setCurrentIndex(0);
+    control<QComboBox>("epromCombo")->setCurrentIndex(5);
+    click("spiBox");
+    click("autoLoadBox");
+    GetParam().leave(dialog);
+    const bool saved = GetParam().saved;
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), saved ? QDialog::Accepted : QDialog::Rejected);
+    EXPECT_EQ(settings_, (saved ? EmulatorSettings{u"COM3", u"256", 1, 0} : before));
+    EXPECT_EQ(saves_, saved ? 1 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, DismissingTouchesNothing,
-                         ::testing::Values(Dismissal::Abbrechen, Dismissal::CloseBox,
-                                           Dismissal::Escape));
+INSTANTIATE_TEST_SUITE_P(
+    Ways, LeavingTheDialog,
+    ::testing::Values(Leaving{"Speichern", [](QDialog& d) { press(d, "saveButton"); }, true},
+                      Leaving{"Abbrechen", [](QDialog& d) { press(d, "cancelButton"); }, false},
+                      Leaving{"CloseBox", [](QDialog& d) { d.close(); }, false},
+                      Leaving{"Escape", [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+                              false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tovi::testing

@@ -11,7 +11,7 @@
 
 namespace tovi::testing {
 
-PseudoTerminal::PseudoTerminal() {
+FakeEmulator::FakeEmulator(Behaviour behaviour) : behaviour_(behaviour) {
     std::array<char, 256> name{};
     if (openpty(&masterFd_, &terminalFd_, name.data(), nullptr, nullptr) != 0) {
         throw std::runtime_error("openpty failed");
@@ -22,26 +22,14 @@ PseudoTerminal::PseudoTerminal() {
     cfmakeraw(&mode);
     tcsetattr(terminalFd_, TCSANOW, &mode);
     fcntl(masterFd_, F_SETFL, fcntl(masterFd_, F_GETFL) | O_NONBLOCK);
+    thread_ = std::thread([this] { run(); });
 }
-
-PseudoTerminal::~PseudoTerminal() {
-    closeMaster();
-    ::close(terminalFd_);
-}
-
-void PseudoTerminal::closeMaster() {
-    if (masterFd_ >= 0) {
-        ::close(masterFd_);
-        masterFd_ = -1;
-    }
-}
-
-FakeEmulator::FakeEmulator(Behaviour behaviour)
-    : behaviour_(behaviour), thread_([this] { run(); }) {}
 
 FakeEmulator::~FakeEmulator() {
     stop_ = true;
     thread_.join();
+    ::close(masterFd_);
+    ::close(terminalFd_);
 }
 
 void FakeEmulator::greet() {
@@ -55,53 +43,51 @@ std::string FakeEmulator::received() const {
 }
 
 PortDeviceMap FakeEmulator::deviceMap(std::u16string portName) const {
-    return [portName, path = devicePath()](std::u16string_view name) -> std::optional<std::string> {
-        if (name != portName) {
-            return std::nullopt;
-        }
-        return path;
+    return [portName, path = devicePath()](std::u16string_view name) {
+        return name == portName ? std::optional(path) : std::nullopt;
     };
 }
 
+// Receives, then writes the answers that are due; a flood writes as much as
+// the line takes, a full line dropping the rest. Once the line has vanished,
+// the closed descriptor makes every call here fail harmlessly.
 void FakeEmulator::run() {
+    static constexpr std::string_view flood = "Flut Flut Flut Flut Flut Flut\r\n";
     while (!stop_) {
-        std::unique_lock lock(mutex_);
-        if (vanished_) {
-            lock.unlock();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            continue;
+        const std::lock_guard lock(mutex_);
+        const int fd = masterFd_;
+        pollfd watch{fd, POLLIN, 0};
+        std::array<char, 4096> bytes{};
+        const ssize_t count = poll(&watch, 1, 5) > 0 ? ::read(fd, bytes.data(), bytes.size()) : 0;
+        for (ssize_t i = 0; i < count && masterFd_ >= 0; ++i) {
+            received_.push_back(bytes[static_cast<std::size_t>(i)]);
+            parse(bytes[static_cast<std::size_t>(i)]);
         }
-        receive();
-        sendDue();
-        if (behaviour_.answer == Answer::Flood) {
-            flood();
+        std::erase_if(pending_, [this](const Pending& pending) {
+            if (pending.due > Clock::now()) {
+                return false;
+            }
+            [[maybe_unused]] const auto written =
+                ::write(masterFd_, pending.bytes.data(), pending.bytes.size());
+            return true;
+        });
+        for (int i = 0; behaviour_.answer == Answer::Flood && i < 64; ++i) {
+            if (::write(fd, flood.data(), flood.size()) <= 0) {
+                break;
+            }
         }
-    }
-}
-
-void FakeEmulator::receive() {
-    pollfd watch{terminal_.masterFd(), POLLIN, 0};
-    if (poll(&watch, 1, 5) <= 0 || (watch.revents & POLLIN) == 0) {
-        return;
-    }
-    std::array<char, 4096> bytes{};
-    const ssize_t count = ::read(terminal_.masterFd(), bytes.data(), bytes.size());
-    for (ssize_t i = 0; i < count && !vanished_; ++i) {
-        received_.push_back(bytes[static_cast<std::size_t>(i)]);
-        parse(bytes[static_cast<std::size_t>(i)]);
     }
 }
 
 // Follows the program's stream: command lines end in LF; ":SBN" opens a block
 // of an address line, a size line and that many raw bytes.
 void FakeEmulator::parse(char byte) {
-    if (blockStage_ == 3) {
+    if (dataLeft_ > 0) {
         if (--dataLeft_ == 0) {
-            blockStage_ = 0;
             answer("SBN " + blockAddress_);
             if (behaviour_.answer == Answer::Vanish) {
-                terminal_.closeMaster();
-                vanished_ = true;
+                ::close(masterFd_);
+                masterFd_ = -1;
             }
         }
         return;
@@ -110,25 +96,19 @@ void FakeEmulator::parse(char byte) {
         line_.push_back(byte);
         return;
     }
-    const std::string command = line_.starts_with(':') ? line_.substr(1) : line_;
+    const std::string command = line_.substr(line_.starts_with(':') ? 1 : 0);
     line_.clear();
-    switch (blockStage_) {
-    case 1:
+    if (headerLinesLeft_ == 2) {
         blockAddress_ = command;
-        blockStage_ = 2;
-        return;
-    case 2:
+        headerLinesLeft_ = 1;
+    } else if (headerLinesLeft_ == 1) {
         dataLeft_ = std::stoi(command);
-        blockStage_ = dataLeft_ > 0 ? 3 : 0;
-        return;
-    default:
-        break;
+        headerLinesLeft_ = 0;
+    } else if (command == "SBN") {
+        headerLinesLeft_ = 2;
+    } else {
+        answer(command);
     }
-    if (command == "SBN") {
-        blockStage_ = 1;
-        return;
-    }
-    answer(command);
 }
 
 void FakeEmulator::answer(const std::string& unit) {
@@ -136,54 +116,24 @@ void FakeEmulator::answer(const std::string& unit) {
     const std::string line = answerFor(unit) + "\r\n";
     switch (behaviour_.answer) {
     case Answer::AtOnce:
-        pending_.push_back({now, line});
-        return;
+        return pending_.push_back({now, line});
     case Answer::Late:
-        pending_.push_back({now + behaviour_.delay, line});
-        return;
+        return pending_.push_back({now + behaviour_.delay, line});
     case Answer::Split:
         pending_.push_back({now, line.substr(0, 3)});
-        pending_.push_back({now + behaviour_.delay, line.substr(3)});
-        return;
+        return pending_.push_back({now + behaviour_.delay, line.substr(3)});
     case Answer::SeveralLines:
-        pending_.push_back({now, "eins\r\n" + line});
-        return;
+        return pending_.push_back({now, "eins\r\n" + line});
     case Answer::Garbage: {
-        std::string noise;
-        for (int i = 0; i < 64; ++i) {
+        std::string noise(64, '\0');
+        for (char& byte : noise) {
             noise_ = noise_ * 1103515245u + 12345u;
-            noise.push_back(static_cast<char>(noise_ >> 16));
+            byte = static_cast<char>(noise_ >> 16);
         }
-        pending_.push_back({now, noise});
+        return pending_.push_back({now, noise});
+    }
+    default: // Never, Flood and Vanish answer nothing
         return;
-    }
-    case Answer::Never:
-    case Answer::Flood:
-    case Answer::Vanish:
-        return;
-    }
-}
-
-void FakeEmulator::sendDue() {
-    const auto now = Clock::now();
-    for (auto it = pending_.begin(); it != pending_.end();) {
-        if (it->due > now) {
-            ++it;
-            continue;
-        }
-        [[maybe_unused]] const auto written =
-            ::write(terminal_.masterFd(), it->bytes.data(), it->bytes.size());
-        it = pending_.erase(it);
-    }
-}
-
-// Writes as much as the line takes; a full line drops the rest of the chunk.
-void FakeEmulator::flood() {
-    static constexpr std::string_view chunk = "Flut Flut Flut Flut Flut Flut\r\n";
-    for (int i = 0; i < 64; ++i) {
-        if (::write(terminal_.masterFd(), chunk.data(), chunk.size()) <= 0) {
-            return;
-        }
     }
 }
 

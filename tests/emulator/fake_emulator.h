@@ -1,5 +1,5 @@
 #pragma once
-// A stand-in for the EPROM emulator on a pseudo-terminal pair. The program
+// A stand-in for the EPROM emulator on a raw pseudo-terminal pair. The program
 // opens the terminal side through the real serial-port code; a thread on the
 // master side records every byte and answers with CR LF lines.
 
@@ -15,25 +15,6 @@
 #include "emulator/com_port_names.h"
 
 namespace tovi::testing {
-
-// A raw pseudo-terminal pair; the terminal side's path is what a port name maps to.
-class PseudoTerminal {
-public:
-    PseudoTerminal();
-    ~PseudoTerminal();
-    PseudoTerminal(const PseudoTerminal&) = delete;
-    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
-
-    const std::string& devicePath() const { return devicePath_; }
-    int masterFd() const { return masterFd_; }
-    // The emulator unplugged: the line is gone for good.
-    void closeMaster();
-
-private:
-    int masterFd_ = -1;
-    int terminalFd_ = -1; // kept open so the line survives the program's close
-    std::string devicePath_;
-};
 
 enum class Answer {
     AtOnce,       // one line as soon as a command or block is complete
@@ -62,7 +43,8 @@ public:
     void greet();
     // Every byte the program has sent so far.
     std::string received() const;
-    const std::string& devicePath() const { return terminal_.devicePath(); }
+    // The terminal side, what a port name maps to.
+    const std::string& devicePath() const { return devicePath_; }
     // Maps `portName` to this emulator and every other name nowhere.
     PortDeviceMap deviceMap(std::u16string portName) const;
 
@@ -78,23 +60,21 @@ private:
     };
 
     void run();
-    void receive();
     void parse(char byte);
     void answer(const std::string& unit);
-    void sendDue();
-    void flood();
 
     Behaviour behaviour_;
-    PseudoTerminal terminal_;
+    int masterFd_ = -1;   // closed when the line vanishes
+    int terminalFd_ = -1; // kept open so the line survives the program's close
+    std::string devicePath_;
     mutable std::mutex mutex_;
     std::string received_;
     std::vector<Pending> pending_;
     std::atomic<bool> stop_{false};
-    bool vanished_ = false;
     std::uint32_t noise_ = 12345;
     // Parser state for the stream the program sends.
     std::string line_;
-    int blockStage_ = 0; // 0 commands, 1 address line, 2 size line, 3 data
+    int headerLinesLeft_ = 0; // after ":SBN": the address and the size line
     std::string blockAddress_;
     int dataLeft_ = 0;
     std::thread thread_;

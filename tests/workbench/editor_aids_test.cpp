@@ -1,15 +1,11 @@
-// The caret field, the editor's popup menu and the following of window
-// positions and sizes.
+// The caret field, the editor's popup menu and clipboard commands, and the
+// following of child window positions and sizes.
 
 #include <QContextMenuEvent>
-#include <QGuiApplication>
-#include <QLabel>
 #include <QMenu>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 
-#include "workbench/caret_field.h"
 #include "workbench_fixture.h"
 
 namespace tovi::test {
@@ -19,113 +15,72 @@ namespace {
 struct CaretRow {
     const char* name;
     QString text;
-    int startLine, startColumn, endLine, endColumn;
+    int anchorLine, anchorColumn, endLine, endColumn;
     QString expected;
 };
 
-void PrintTo(const CaretRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
-int positionOf(const QTextDocument& document, int line, int column) {
-    return document.findBlockByNumber(line - 1).position() + column - 1;
-}
-
-QString numberedLines(int count, int length) {
-    QStringList lines;
-    for (int i = 0; i < count; ++i) {
-        lines << QString(length, QChar(static_cast<char16_t>(u'a' + i % 26)));
+class CaretFieldTest : public WorkbenchTest, public ::testing::WithParamInterface<CaretRow> {
+protected:
+    int positionOf(int line, int column) {
+        return editor()->document()->findBlockByNumber(line - 1).position() + column - 1;
     }
-    return lines.join(u'\n');
-}
-
-class CaretFieldTest : public WorkbenchTest, public ::testing::WithParamInterface<CaretRow> {};
+};
 
 TEST_P(CaretFieldTest, FieldShowsLineOfTheStartAndColumnOfTheEnd) {
     start();
     editor()->setPlainText(GetParam().text);
-    QTextCursor cursor(editor()->document());
-    cursor.setPosition(
-        positionOf(*editor()->document(), GetParam().startLine, GetParam().startColumn));
-    cursor.setPosition(positionOf(*editor()->document(), GetParam().endLine, GetParam().endColumn),
-                       QTextCursor::KeepAnchor);
-    editor()->setTextCursor(cursor);
+    select(positionOf(GetParam().anchorLine, GetParam().anchorColumn),
+           positionOf(GetParam().endLine, GetParam().endColumn));
     EXPECT_TRUE(QTest::qWaitFor([&] { return caretField() == GetParam().expected; }, 1000))
         << caretField().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Selections, CaretFieldTest,
-    ::testing::Values(
-        CaretRow{"AfterThirdCharacterOfLine12", numberedLines(20, 8), 12, 4, 12, 4,
-                 "Zeile: 12, Spalte: 4"},
-        CaretRow{"AcrossALineEnd", numberedLines(5, 10), 3, 5, 4, 2, "Zeile: 3, Spalte: 13"},
-        CaretRow{"BackwardSelection", numberedLines(5, 10), 4, 2, 3, 5, "Zeile: 3, Spalte: 13"},
-        CaretRow{"TabCountsAsOneColumn", "\t\tNOP", 1, 4, 1, 4, "Zeile: 1, Spalte: 4"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(CaretRow{"AfterThirdCharacterOfLine12", QString("abcdefgh\n").repeated(20),
+                               12, 4, 12, 4, "Zeile: 12, Spalte: 4"},
+                      CaretRow{"AcrossALineEnd", QString("abcdefghij\n").repeated(5), 3, 5, 4, 2,
+                               "Zeile: 3, Spalte: 13"},
+                      CaretRow{"BackwardSelection", QString("abcdefghij\n").repeated(5), 4, 2, 3, 5,
+                               "Zeile: 3, Spalte: 13"},
+                      CaretRow{"TabCountsAsOneColumn", "\t\tNOP", 1, 4, 1, 4,
+                               "Zeile: 1, Spalte: 4"}),
+    byName);
 
 class EditorAidsTest : public WorkbenchTest {};
 
-TEST_F(EditorAidsTest, FieldChangesOnlyWhenTheCaretLeavesItsFirstPlace) {
+// The field shows 0/0 until the caret leaves line 1, column 1, and then
+// follows the editor's caret only, wherever the focus goes.
+TEST_F(EditorAidsTest, FieldFollowsTheEditorsCaretOnceItHasMoved) {
     start();
     QTest::qWait(450);
-    EXPECT_EQ(caretField(), "Zeile: 0, Spalte: 0") << "the caret stands at line 1, column 1";
-    type("N");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return caretField() == "Zeile: 1, Spalte: 2"; }, 1000));
-    QTest::keyClick(editor(), Qt::Key_Home);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return caretField() == "Zeile: 1, Spalte: 1"; }, 1000));
-}
-
-TEST_F(EditorAidsTest, FieldIsRewrittenOnlyWhenThePositionChanged) {
-    start();
-    QPlainTextEdit editor;
-    QLabel field("untouched");
-    CaretField caret(editor, field);
-    caret.update();
-    EXPECT_EQ(field.text(), "untouched");
-    editor.setPlainText("NOP");
-    editor.moveCursor(QTextCursor::End);
-    caret.update();
-    EXPECT_EQ(field.text(), "Zeile: 1, Spalte: 4");
-    field.setText("untouched");
-    caret.update();
-    EXPECT_EQ(field.text(), "untouched");
-}
-
-TEST_F(EditorAidsTest, ClickingIntoTheStatusListKeepsTheEditorsCaretInTheField) {
-    start();
+    EXPECT_EQ(caretField(), "Zeile: 0, Spalte: 0");
     type("ab");
     ASSERT_TRUE(QTest::qWaitFor([&] { return caretField() == "Zeile: 1, Spalte: 3"; }, 1000));
     QTest::mouseClick(statusList()->viewport(), Qt::LeftButton);
     QTest::qWait(450);
     EXPECT_EQ(caretField(), "Zeile: 1, Spalte: 3");
-}
-
-// Sends a context-menu request as the mouse or the menu key would.
-void requestContextMenu(QWidget* target, QContextMenuEvent::Reason reason) {
-    QContextMenuEvent request(reason, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(target, &request);
+    QTest::keyClick(editor(), Qt::Key_Home);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return caretField() == "Zeile: 1, Spalte: 1"; }, 1000));
 }
 
 struct PopupRow {
     const char* name;
     const char* widget;
-    bool viewport;
     QContextMenuEvent::Reason reason;
     bool opens;
 };
 
-void PrintTo(const PopupRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class PopupTest : public WorkbenchTest, public ::testing::WithParamInterface<PopupRow> {};
 
-TEST_P(PopupTest, PopupOpensOnlyInTheEditor) {
+TEST_P(PopupTest, PopupOpensOnlyInTheEditorAtTheMousePointer) {
     start();
     auto* popup = child<QMenu>("editorPopup");
-    auto* target = child<QAbstractScrollArea>(GetParam().widget);
-    requestContextMenu(GetParam().viewport ? target->viewport() : target, GetParam().reason);
+    auto* area = child<QAbstractScrollArea>(GetParam().widget);
+    // The mouse asks on the viewport, the menu key on the widget itself.
+    QWidget* target = GetParam().reason == QContextMenuEvent::Mouse ? area->viewport() : area;
+    QContextMenuEvent request(GetParam().reason, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(target, &request);
     EXPECT_EQ(popup->isVisible(), GetParam().opens);
     if (popup->isVisible()) {
         EXPECT_EQ(popup->pos(), QCursor::pos() - QPoint(1, 1));
@@ -137,14 +92,12 @@ TEST_P(PopupTest, PopupOpensOnlyInTheEditor) {
 
 INSTANTIATE_TEST_SUITE_P(
     Widgets, PopupTest,
-    ::testing::Values(
-        PopupRow{"EditorByMouse", "sourceEditor", true, QContextMenuEvent::Mouse, true},
-        PopupRow{"EditorByKey", "sourceEditor", false, QContextMenuEvent::Keyboard, true},
-        PopupRow{"StatusList", "statusList", true, QContextMenuEvent::Mouse, false},
-        PopupRow{"ObjectCodeList", "objectCodeList", true, QContextMenuEvent::Mouse, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(PopupRow{"EditorByMouse", "sourceEditor", QContextMenuEvent::Mouse, true},
+                      PopupRow{"EditorByKey", "sourceEditor", QContextMenuEvent::Keyboard, true},
+                      PopupRow{"StatusList", "statusList", QContextMenuEvent::Mouse, false}),
+    byName);
 
-TEST_F(EditorAidsTest, PopupHoldsCutCopyAndPaste) {
+TEST_F(EditorAidsTest, PopupHoldsCutCopyAndPasteActingOnTheEditorWhereverTheFocusIs) {
     start();
     QStringList items;
     for (const QAction* item : child<QMenu>("editorPopup")->actions()) {
@@ -152,93 +105,37 @@ TEST_F(EditorAidsTest, PopupHoldsCutCopyAndPaste) {
         EXPECT_FALSE(item->icon().isNull());
     }
     EXPECT_EQ(items, (QStringList{"Ausschneiden", "Kopieren", "Einfügen"}));
-}
-
-TEST_F(EditorAidsTest, ClipboardCommandsActOnTheEditorWhereverTheFocusIs) {
-    start();
     type("ORG 0");
     statusList()->setFocus();
-    QTextCursor selection = editor()->textCursor();
-    selection.setPosition(0);
-    selection.setPosition(3, QTextCursor::KeepAnchor);
-    editor()->setTextCursor(selection);
-    commandAction("Cut")->trigger();
+    select(0, 3);
+    trigger("Cut");
     EXPECT_EQ(editor()->toPlainText(), " 0");
     editor()->moveCursor(QTextCursor::End);
-    commandAction("Paste")->trigger();
-    EXPECT_EQ(editor()->toPlainText(), " 0ORG");
-    selection = editor()->textCursor();
-    selection.setPosition(0);
-    selection.setPosition(2, QTextCursor::KeepAnchor);
-    editor()->setTextCursor(selection);
-    commandAction("Copy")->trigger();
+    trigger("Paste");
+    select(0, 2);
+    trigger("Copy");
     editor()->moveCursor(QTextCursor::End);
-    commandAction("Paste")->trigger();
+    trigger("Paste");
     EXPECT_EQ(editor()->toPlainText(), " 0ORG 0");
 }
 
-TEST_F(EditorAidsTest, CuttingWithoutSelectionChangesNothing) {
-    start();
-    type("NOP");
-    commandAction("Cut")->trigger();
-    EXPECT_EQ(editor()->toPlainText(), "NOP");
-}
-
-WindowRect innerRect(QMdiSubWindow* window) {
-    return {window->x(), window->y(), window->widget()->width(), window->widget()->height()};
-}
-
-WindowRect rectOf(MainWindow& window, int n) {
-    return window.settings().windowRects[static_cast<std::size_t>(n)];
-}
-
-TEST_F(EditorAidsTest, FirstStartOpensTheBuiltInLayout) {
+TEST_F(EditorAidsTest, ChildWindowsOpenInTheBuiltInLayoutAndAreTrackedAsTheyChange) {
     MainWindow& window = start();
     Settings builtIn;
     setDefaultWindowRects(builtIn);
-    for (int n = 1; n <= 3; ++n) {
-        EXPECT_EQ(innerRect(childWindow(n)), builtIn.windowRects[static_cast<std::size_t>(n)]) << n;
-        EXPECT_EQ(rectOf(window, n), builtIn.windowRects[static_cast<std::size_t>(n)]) << n;
-    }
     EXPECT_EQ(window.size(), QSize(800, 600));
-}
-
-TEST_F(EditorAidsTest, ResizedChildWindowIsFilledByItsWidgetAndTracked) {
-    MainWindow& window = start();
     for (int n = 1; n <= 3; ++n) {
+        const auto index = static_cast<std::size_t>(n);
         QMdiSubWindow* child = childWindow(n);
+        EXPECT_EQ(innerRect(child), builtIn.windowRects[index]) << n;
         child->move(30 * n, 20 * n);
         child->resize(child->width() + 40, child->height() + 25);
-        const QRect inside = child->contentsRect();
-        EXPECT_EQ(child->widget()->geometry(), inside) << n;
-        EXPECT_EQ(rectOf(window, n), innerRect(child)) << n;
+        EXPECT_EQ(child->widget()->geometry(), child->contentsRect()) << n;
+        EXPECT_EQ(window.settings().windowRects[index], innerRect(child)) << n;
     }
-}
-
-TEST_F(EditorAidsTest, WindowsReopenWhereTheyWereLeft) {
-    start();
-    std::array<WindowRect, 4> left{};
-    for (int n = 1; n <= 3; ++n) {
-        QMdiSubWindow* child = childWindow(n);
-        child->move(10 + 50 * n, 5 + 30 * n);
-        child->resize(250 + 10 * n, 150 + 20 * n);
-        left[static_cast<std::size_t>(n)] = innerRect(child);
-    }
-    window().resize(700, 500);
-    MainWindow& again = restart();
-    for (int n = 1; n <= 3; ++n) {
-        EXPECT_EQ(innerRect(childWindow(n)), left[static_cast<std::size_t>(n)]) << n;
-    }
-    EXPECT_EQ(again.size(), QSize(700, 500));
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(again.pos(),
-              screen.topLeft() + QPoint((screen.width() - 700) / 2, (screen.height() - 500) / 2));
-}
-
-TEST_F(EditorAidsTest, ChildWindowMovedOutOfSightKeepsItsPositionAndShowsScrollBars) {
-    MainWindow& window = start();
+    // Out of sight, a window keeps its place and the workspace can scroll to it.
     childWindow(3)->move(900, 0);
-    EXPECT_EQ(rectOf(window, 3).x, 900);
+    EXPECT_EQ(window.settings().windowRects[3].x, 900);
     auto* workspace = child<QMdiArea>("workspace");
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return workspace->horizontalScrollBar()->isVisible(); }, 1000));
@@ -250,37 +147,22 @@ struct SmallRectRow {
     bool usable;
 };
 
-void PrintTo(const SmallRectRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class SmallWindowTest : public WorkbenchTest, public ::testing::WithParamInterface<SmallRectRow> {};
 
 TEST_P(SmallWindowTest, UnusablySmallWindowOpensWithTheBuiltInRectangle) {
-    Settings stored;
-    setDefaultWindowRects(stored);
-    const WindowRect builtIn = stored.windowRects[statusWindow];
-    stored.windowRects[statusWindow] = GetParam().stored;
-    writeFile("tovi.ini", settingsFileContent(stored));
+    Settings builtIn;
+    setDefaultWindowRects(builtIn);
+    storeSettings([](Settings& stored) { stored.windowRects[statusWindow] = GetParam().stored; });
     start();
     EXPECT_EQ(innerRect(childWindow(statusWindow)),
-              GetParam().usable ? GetParam().stored : builtIn);
+              GetParam().usable ? GetParam().stored : builtIn.windowRects[statusWindow]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SmallWindowTest,
-                         ::testing::Values(SmallRectRow{"Zeros", {0, 0, 0, 0}, false},
-                                           SmallRectRow{"Narrow", {10, 10, 99, 200}, false},
+                         ::testing::Values(SmallRectRow{"Narrow", {10, 10, 99, 200}, false},
                                            SmallRectRow{"Low", {10, 10, 200, 49}, false},
-                                           SmallRectRow{"Smallest", {10, 10, 100, 50}, true},
-                                           SmallRectRow{"Negative", {10, 10, -300, 200}, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(EditorAidsTest, MainWindowWithoutUsableSizeOpensWithTheBuiltInSize) {
-    Settings stored;
-    writeFile("tovi.ini", settingsFileContent(stored));
-    MainWindow& window = start();
-    EXPECT_EQ(window.size(), QSize(800, 600));
-}
+                                           SmallRectRow{"Smallest", {10, 10, 100, 50}, true}),
+                         byName);
 
 } // namespace
 } // namespace tovi::test

@@ -36,13 +36,7 @@ public:
 
     bool question(QWidget*, const QString& title, const QString& text) override {
         calls.push_back({DialogKind::Question, title, text, {}});
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << text.toStdString();
-            return false;
-        }
-        const bool answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return next(answers, false);
     }
     void information(QWidget*, const QString& title, const QString& text) override {
         calls.push_back({DialogKind::Information, title, text, {}});
@@ -52,23 +46,25 @@ public:
     }
     QString openFileName(QWidget*, const QString& title, const QString& filters) override {
         calls.push_back({DialogKind::OpenFile, title, filters, {}});
-        return nextFileName();
+        return next(fileNames, QString());
     }
     QString saveFileName(QWidget*, const QString& title, const QString& preset,
                          const QString& filters) override {
         calls.push_back({DialogKind::SaveFile, title, filters, preset});
-        return nextFileName();
+        return next(fileNames, QString());
     }
 
 private:
-    QString nextFileName() {
-        if (fileNames.empty()) {
-            ADD_FAILURE() << "unexpected file dialog";
-            return {};
+    // The scripted reply; a dialog the script did not expect fails the test.
+    template <typename T>
+    T next(std::deque<T>& script, T none) {
+        if (script.empty()) {
+            ADD_FAILURE() << "unexpected dialog: " << calls.back().text.toStdString();
+            return none;
         }
-        const QString name = fileNames.front();
-        fileNames.pop_front();
-        return name;
+        T reply = script.front();
+        script.pop_front();
+        return reply;
     }
 };
 

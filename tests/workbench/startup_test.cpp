@@ -1,5 +1,5 @@
 // Start-up and the orderly end: the settings file before the window shows,
-// the main window's size and place, the file written at the end.
+// the main window's size and place, the state restored after a restart.
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -21,6 +21,12 @@ const std::string firstStartFile = "\xEF\xBB\xBF\r\n"
                                    "[Speicher]\r\n"
                                    "Wert = 0\r\n";
 
+QPoint centredOnScreen(QSize size) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    return screen.topLeft() + QPoint(std::max(0, (screen.width() - size.width()) / 2),
+                                     std::max(0, (screen.height() - size.height()) / 2));
+}
+
 class StartupTest : public WorkbenchTest {};
 
 TEST_F(StartupTest, FirstStartWritesTheSettingsFileBeforeTheWindowShows) {
@@ -37,38 +43,57 @@ TEST_F(StartupTest, ExistingSettingsFileIsReadNotRewrittenAtStart) {
     EXPECT_EQ(fileBytes(pathOf("tovi.ini")), handEdited);
 }
 
-TEST_F(StartupTest, MainWindowIsCentredWithItsStoredSize) {
-    Settings stored;
-    setDefaultWindowRects(stored);
-    stored.windowRects[mainWindow] = {7, 9, 640, 480};
-    writeFile("tovi.ini", settingsFileContent(stored));
+// A stored main window size; `beyondScreen` adds it to the screen's size.
+struct PlacementRow {
+    const char* name;
+    QSize stored;
+    bool beyondScreen;
+    QSize opened;
+};
+
+class MainWindowPlacementTest : public WorkbenchTest,
+                                public ::testing::WithParamInterface<PlacementRow> {};
+
+TEST_P(MainWindowPlacementTest, MainWindowIsCentredWithItsStoredSize) {
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const QSize stored = GetParam().beyondScreen ? GetParam().stored + screen : GetParam().stored;
+    storeSettings([&](Settings& settings) {
+        settings.windowRects[mainWindow] = {7, 9, stored.width(), stored.height()};
+    });
+    const QSize opened = GetParam().opened.isValid() ? GetParam().opened : stored;
     MainWindow& window = start();
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(window.size(), QSize(640, 480));
-    EXPECT_EQ(window.pos(),
-              screen.topLeft() + QPoint((screen.width() - 640) / 2, (screen.height() - 480) / 2));
+    EXPECT_EQ(window.size(), opened);
+    EXPECT_EQ(window.pos(), centredOnScreen(opened));
 }
 
-TEST_F(StartupTest, WindowLargerThanTheScreenStartsAtItsTopLeftCorner) {
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    Settings stored;
-    setDefaultWindowRects(stored);
-    stored.windowRects[mainWindow] = {0, 0, screen.width() + 100, screen.height() + 100};
-    writeFile("tovi.ini", settingsFileContent(stored));
-    EXPECT_EQ(start().pos(), screen.topLeft());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, MainWindowPlacementTest,
+    ::testing::Values(PlacementRow{"Stored", {640, 480}, false, {}},
+                      PlacementRow{"LargerThanTheScreen", {100, 100}, true, {}},
+                      PlacementRow{"UnusablySmall", {640, 49}, false, {800, 600}}),
+    byName);
 
-TEST_F(StartupTest, OrderlyEndWritesTheStateOfThatMoment) {
+TEST_F(StartupTest, RestartRestoresWhatTheOrderlyEndWrote) {
     start();
-    commandAction("FillFF")->trigger();
-    childWindow(2)->move(33, 44);
-    restart();
+    std::array<WindowRect, 4> left{};
+    for (int n = 1; n <= 3; ++n) {
+        childWindow(n)->move(10 + 50 * n, 5 + 30 * n);
+        childWindow(n)->resize(250 + 10 * n, 150 + 20 * n);
+        left[static_cast<std::size_t>(n)] = innerRect(childWindow(n));
+    }
+    window().resize(700, 500);
+    trigger("FillFF");
+    MainWindow& again = restart();
+    for (int n = 1; n <= 3; ++n) {
+        EXPECT_EQ(innerRect(childWindow(n)), left[static_cast<std::size_t>(n)]) << n;
+    }
+    EXPECT_EQ(again.size(), QSize(700, 500));
+    EXPECT_EQ(again.pos(), centredOnScreen({700, 500}));
+    EXPECT_TRUE(commandAction("FillFF")->isChecked());
     Settings written;
     loadSettings(written, pathOf("tovi.ini").toStdString());
     EXPECT_EQ(written.fillByte, 0xFF);
-    EXPECT_EQ(written.windowRects[statusWindow].x, 33);
-    EXPECT_EQ(written.windowRects[statusWindow].y, 44);
-    EXPECT_TRUE(commandAction("FillFF")->isChecked());
+    EXPECT_EQ(written.windowRects[statusWindow], left[statusWindow]);
 }
 
 } // namespace

@@ -12,17 +12,42 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "common/file_io.h"
 #include "scripted_dialogs.h"
+#include "settings/settings.h"
 #include "workbench/main_window.h"
 #include "workbench/workbench.h"
 
 namespace tovi::test {
+namespace {
+
+// Table rows carry a name, shown for a failing row and used as the case name.
+template <typename Row>
+requires requires(const Row& row) {
+    row.name;
+}
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+constexpr auto byName = [](const auto& info) { return std::string(info.param.name); };
+
+} // namespace
+
+// A child window's place and the size of its inside, as the settings keep them.
+inline WindowRect innerRect(const QMdiSubWindow* window) {
+    return {window->x(), window->y(), window->widget()->width(), window->widget()->height()};
+}
+
+inline DialogCall notice(const QString& text) {
+    return {DialogKind::Information, "Hinweis", text, {}};
+}
 
 class WorkbenchTest : public ::testing::Test {
 protected:
@@ -55,6 +80,14 @@ protected:
         return start();
     }
 
+    // Writes tovi.ini: the built-in layout, changed by `change`.
+    void storeSettings(const std::function<void(Settings&)>& change) {
+        Settings stored;
+        setDefaultWindowRects(stored);
+        change(stored);
+        writeFile("tovi.ini", settingsFileContent(stored));
+    }
+
     MainWindow& window() { return workbench_->mainWindow(); }
 
     template <typename T>
@@ -68,6 +101,7 @@ protected:
     QPlainTextEdit* statusList() { return child<QPlainTextEdit>("statusList"); }
     QListWidget* objectCodeList() { return child<QListWidget>("objectCodeList"); }
     QAction* commandAction(const char* name) { return child<QAction>(name); }
+    void trigger(const char* name) { commandAction(name)->trigger(); }
     QString caretField() { return child<QLabel>("caretField")->text(); }
     QString fileField() { return child<QLabel>("fileField")->text(); }
 
@@ -78,12 +112,21 @@ protected:
     QString sourceTitle() { return childWindow(1)->windowTitle(); }
 
     QStringList statusLines() { return statusList()->toPlainText().split(u'\n'); }
+    QString lastStatus() { return statusLines().last(); }
     QStringList listingRows() {
         QStringList rows;
         for (int i = 0; i < objectCodeList()->count(); ++i) {
             rows << objectCodeList()->item(i)->text();
         }
         return rows;
+    }
+
+    // Selects the editor's text from `anchor` to `position`.
+    void select(int anchor, int position) {
+        QTextCursor cursor(editor()->document());
+        cursor.setPosition(anchor);
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
+        editor()->setTextCursor(cursor);
     }
 
     // A path inside the test's working directory.
