@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "common/text.h"
+
 #include "emulator/com_port_names.h"
 
 namespace tovi {
@@ -9,6 +11,10 @@ struct MappingCase {
     std::u16string_view portName;
     std::optional<std::string> device;
 };
+// Test names and messages show the case, not its bytes.
+void PrintTo(const MappingCase& c, std::ostream* out) {
+    *out << tovi::toUtf8(c.portName);
+}
 
 class PortMapping : public ::testing::TestWithParam<MappingCase> {};
 

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <array>
 #include <gtest/gtest.h>
+
+#include "common/text.h"
 #include <memory>
 
 #include "emulator/emulator_dialog.h"
@@ -181,6 +183,10 @@ struct Stored {
     int portRow;
     int typeRow;
 };
+// Test names and messages show the case, not its bytes.
+void PrintTo(const Stored& c, std::ostream* out) {
+    *out << tovi::toUtf8(c.port) << "/" << tovi::toUtf8(c.type) << "/" << c.flag;
+}
 
 class StoredValues : public EmulatorDialogTest, public ::testing::WithParamInterface<Stored> {};
 
@@ -230,6 +236,9 @@ struct Leaving {
     void (*leave)(QDialog&);
     bool saved;
 };
+void PrintTo(const Leaving& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class LeavingTheDialog : public EmulatorDialogTest,
                          public ::testing::WithParamInterface<Leaving> {};

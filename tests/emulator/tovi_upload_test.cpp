@@ -16,6 +16,10 @@ struct Run {
     QString out;
     QString errStart;
 };
+// Test names and messages show the case, not its bytes.
+void PrintTo(const Run& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ToviUpload : public ::testing::TestWithParam<Run> {
 protected:

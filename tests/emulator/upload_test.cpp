@@ -72,6 +72,10 @@ struct ReplyCase {
     int polls;
     int waits = 1;
 };
+// Test names and messages show the case, not its bytes.
+void PrintTo(const ReplyCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class OneWait : public ::testing::TestWithParam<ReplyCase> {};
 
@@ -164,6 +168,9 @@ struct RefusedFile {
     int size; // -1: no such file, -2: a directory, -3: a named pipe
     std::u16string_view reason;
 };
+void PrintTo(const RefusedFile& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class FileChecks : public Upload, public ::testing::WithParamInterface<RefusedFile> {};
 
@@ -230,6 +237,9 @@ struct Answering {
     std::size_t fileSize;
     std::string before = {}; // what precedes every answer on its status line
 };
+void PrintTo(const Answering& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class AnsweringEmulator : public Upload, public ::testing::WithParamInterface<Answering> {};
 
@@ -276,6 +286,9 @@ struct Misbehaviour {
     std::size_t fileSize;
     std::size_t lineCount; // 0: any
 };
+void PrintTo(const Misbehaviour& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class UnrulyEmulator : public Upload, public ::testing::WithParamInterface<Misbehaviour> {};
 
