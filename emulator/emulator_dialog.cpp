@@ -7,16 +7,13 @@
 #include <QPushButton>
 
 #include "common/text.h"
+#include "emulator/qt_text.h"
 
 namespace tovi {
 namespace {
 
 constexpr int dialogWidth = 190;
 constexpr int dialogHeight = 200;
-
-QString toQString(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::u16string toU16(const QString& text) {
     return text.toStdU16String();

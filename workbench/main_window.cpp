@@ -3,6 +3,7 @@
 #include "assembler/assembly_driver.h"
 #include "common/source_text.h"
 #include "emulator/emulator_link.h"
+#include "emulator/qt_text.h"
 #include "workbench/caret_field.h"
 #include "workbench/child_window.h"
 #include "workbench/icons.h"
@@ -36,10 +37,6 @@ constexpr int caretFieldWidth = 200;
 // Below this a stored window size is not usable, and the built-in layout is taken.
 constexpr int smallestWidth = 100;
 constexpr int smallestHeight = 50;
-
-QString qt(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QFont loadEditorFont() {
     if (QFontDatabase::families().contains(QStringLiteral("Lucida Console"))) {
@@ -100,10 +97,10 @@ void MainWindow::placeMainWindow() {
 
 void MainWindow::createActions() {
     for (const Command& command : commandTable) {
-        auto* commandAction = new QAction(iconFor(command.icon), qt(command.menuText), this);
+        auto* commandAction = new QAction(iconFor(command.icon), toQString(command.menuText), this);
         commandAction->setObjectName(
             QString::fromLatin1(command.name.data(), static_cast<qsizetype>(command.name.size())));
-        commandAction->setToolTip(qt(command.toolTip));
+        commandAction->setToolTip(toQString(command.toolTip));
         if (command.key != 0) {
             commandAction->setShortcut(QKeySequence(command.key));
             commandAction->setShortcutContext(Qt::WindowShortcut);
@@ -190,7 +187,7 @@ void MainWindow::createChildWindows() {
     objectCodeList_->setObjectName(QStringLiteral("objectCodeList"));
     objectCodeList_->setFont(editorFont_);
     objectCodeList_->setUniformItemSizes(true);
-    objectCodeList_->addItem(qt(listingHeading));
+    objectCodeList_->addItem(toQString(listingHeading));
     childWindows_[objectCodeWindow] =
         addChildWindow(objectCodeWindow, QStringLiteral("Objektcode (HEX)"), objectCodeList_);
 
@@ -309,7 +306,7 @@ void MainWindow::runCommand(CommandId id) {
 }
 
 void MainWindow::appendStatus(std::u16string_view line) {
-    statusList_->appendPlainText(qt(line));
+    statusList_->appendPlainText(toQString(line));
 }
 
 void MainWindow::appendStatusLines(const std::vector<std::u16string>& lines) {
@@ -319,7 +316,7 @@ void MainWindow::appendStatusLines(const std::vector<std::u16string>& lines) {
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(lines.size()));
     for (const auto& line : lines) {
-        texts << qt(line);
+        texts << toQString(line);
     }
     statusList_->appendPlainText(texts.join(u'\n'));
 }
@@ -346,7 +343,7 @@ void MainWindow::assemble() {
         request, [&statusLines](std::u16string_view line) { statusLines.emplace_back(line); });
     appendStatusLines(statusLines);
     if (result.outcome == AssemblyOutcome::NothingToAssemble) {
-        dialogs_.information(this, QStringLiteral("Hinweis"), qt(nothingToAssemble));
+        dialogs_.information(this, QStringLiteral("Hinweis"), toQString(nothingToAssemble));
         return;
     }
     if (result.outcome == AssemblyOutcome::Succeeded) {
@@ -362,7 +359,7 @@ void MainWindow::showListing(const std::vector<std::u16string>& listing) {
     QStringList rows;
     rows.reserve(static_cast<qsizetype>(listing.size()));
     for (const auto& row : listing) {
-        rows << qt(row);
+        rows << toQString(row);
     }
     objectCodeList_->clear();
     objectCodeList_->addItems(rows);
@@ -379,7 +376,7 @@ void MainWindow::upload() {
                              QStringLiteral("Es gibt nichts zu emulieren."));
         return;
     }
-    uploadToEmulator(qt(binaryPath_));
+    uploadToEmulator(toQString(binaryPath_));
 }
 
 void MainWindow::uploadToEmulator(const QString& binaryPath) {

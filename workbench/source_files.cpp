@@ -1,6 +1,7 @@
 #include "workbench/source_files.h"
 
 #include "common/file_io.h"
+#include "emulator/qt_text.h"
 #include "workbench/source_format.h"
 #include "workbench/user_dialogs.h"
 
@@ -17,14 +18,10 @@ const QString changedTitle = QStringLiteral("Quelle [geändert]");
 const QString newTitle = QStringLiteral("Quelldatei [geändert]");
 const QString fileFilters = QStringLiteral("Quelldateien (*.asm);;Alle Dateien (*.*)");
 
-QString qt(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString joinedLines(const std::vector<std::u16string>& lines) {
     QStringList joined;
     for (const auto& line : lines) {
-        joined << qt(line);
+        joined << toQString(line);
     }
     return joined.join(u'\n');
 }
@@ -64,12 +61,12 @@ void SourceFiles::loadSource() {
     if (!bytes) {
         appendStatus_(u"Fehler beim Laden der Quelle");
         dialogs_.error(view_.dialogParent, QStringLiteral("Fehler"),
-                       QStringLiteral("'") + qt(fileNamePart(path)) +
+                       QStringLiteral("'") + toQString(fileNamePart(path)) +
                            QStringLiteral("' konnte nicht geladen werden!"));
         return;
     }
     sourcePath_ = path;
-    replaceEditorText(qt(editorTextFromFile(*bytes)));
+    replaceEditorText(toQString(editorTextFromFile(*bytes)));
     showClean();
     showFileName();
     appendStatus_(sourcePath_ + byteCountText(bytes->size()) + u" geladen");
@@ -86,7 +83,7 @@ void SourceFiles::saveSource(SaveMode mode) {
     if (!writeFileAtomically(toPath(sourcePath_), bytes)) {
         appendStatus_(u"Fehler beim Speichern der Quelle");
         dialogs_.error(view_.dialogParent, QStringLiteral("Fehler"),
-                       QStringLiteral("'") + qt(fileNamePart(sourcePath_)) +
+                       QStringLiteral("'") + toQString(fileNamePart(sourcePath_)) +
                            QStringLiteral("' konnte nicht gespeichert werden!"));
         return;
     }
@@ -112,8 +109,9 @@ bool SourceFiles::confirmDiscard(const QString& question) {
 
 // Asks for the file to save under; the path is taken exactly as chosen.
 bool SourceFiles::chooseSavePath() {
-    const QString chosen = dialogs_.saveFileName(
-        view_.dialogParent, QStringLiteral("Quelle speichern unter"), qt(sourcePath_), fileFilters);
+    const QString chosen =
+        dialogs_.saveFileName(view_.dialogParent, QStringLiteral("Quelle speichern unter"),
+                              toQString(sourcePath_), fileFilters);
     if (chosen.isEmpty()) {
         return false;
     }
@@ -133,7 +131,7 @@ void SourceFiles::showClean() {
 }
 
 void SourceFiles::showFileName() {
-    view_.fileField->setText(QStringLiteral("Datei: ") + qt(fileNamePart(sourcePath_)));
+    view_.fileField->setText(QStringLiteral("Datei: ") + toQString(fileNamePart(sourcePath_)));
 }
 
 } // namespace tovi
