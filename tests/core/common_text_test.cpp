@@ -9,6 +9,7 @@
 #include "common/file_io.h"
 #include "common/source_text.h"
 #include "common/text.h"
+#include "test_support.h"
 
 namespace tovi {
 namespace {
@@ -109,21 +110,12 @@ TEST(SourceText, OnlyBlanksMeansNothingToAssemble) {
 
 class AtomicWrite : public ::testing::Test {
 protected:
-    void SetUp() override {
-        directory_ =
-            fs::temp_directory_path() /
-            ("tovi-io-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(directory_);
-        fs::create_directories(directory_);
-    }
-    void TearDown() override { fs::remove_all(directory_); }
-
     std::size_t entries() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(directory_), {}));
     }
 
-    fs::path directory_;
+    tovi::testing::ScratchDirectory scratch_;
+    const fs::path& directory_ = scratch_.path();
 };
 
 TEST_F(AtomicWrite, ReplacesTheWholeFile) {
