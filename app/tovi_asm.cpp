@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/command_line.h"
 #include "assembler/assembly_driver.h"
 #include "common/file_io.h"
 #include "common/source_text.h"
@@ -16,72 +17,28 @@ namespace {
 
 constexpr int exitSuccess = 0;
 constexpr int exitAssemblyFailed = 1;
-constexpr int exitUsageOrIo = 2;
-
-constexpr std::string_view usage =
-    "Aufruf: tovi-asm [--fill 00|FF] [--list] [-o DATEI] QUELLE\n"
-    "\n"
-    "Assembliert QUELLE (Windows-1252) wie F5 in Tovi und schreibt das Abbild\n"
-    "neben die Quelle (Endung .bin) oder nach DATEI.\n"
-    "\n"
-    "  --fill 00|FF  Wert des ungenutzten Programmspeichers (Vorgabe 00)\n"
-    "  --list        zuerst die Objektcode-Liste ausgeben\n"
-    "  -o DATEI      die Binärdatei nach DATEI schreiben\n"
-    "  --help        diese Hilfe\n"
-    "\n"
-    "Exit-Status: 0 ohne Fehler, 1 bei Fehlern im Quelltext oder leerer Quelle,\n"
-    "2 bei falschem Aufruf, unlesbarer Quelle oder nicht schreibbarer Binärdatei.\n";
+constexpr int exitIoFailed = 2;
 
 struct Options {
-    std::uint8_t fillByte = 0x00;
+    std::string fill = "00";
     bool list = false;
     std::string outputPath;
     std::string sourcePath;
-    bool help = false;
 };
 
-std::optional<std::uint8_t> parseFill(std::string_view value) {
-    if (value == "00") {
-        return std::uint8_t{0x00};
-    }
-    if (value == "FF" || value == "ff") {
-        return std::uint8_t{0xFF};
-    }
-    return std::nullopt;
-}
-
-// Returns an error text, or nothing when the arguments are sound.
-std::optional<std::string> parseArguments(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (argument == "--help" || argument == "-h") {
-            options.help = true;
-        } else if (argument == "--list") {
-            options.list = true;
-        } else if (argument == "--fill") {
-            const auto fill = hasValue ? parseFill(argv[++i]) : std::nullopt;
-            if (!fill) {
-                return "--fill erwartet 00 oder FF";
-            }
-            options.fillByte = *fill;
-        } else if (argument == "-o") {
-            if (!hasValue || std::string_view(argv[i + 1]).empty()) {
-                return "-o erwartet einen Dateinamen";
-            }
-            options.outputPath = argv[++i];
-        } else if (argument.size() > 1 && argument.front() == '-') {
-            return "unbekannte Option " + std::string(argument);
-        } else if (!options.sourcePath.empty()) {
-            return "nur eine Quelldatei erlaubt";
-        } else {
-            options.sourcePath = argument;
-        }
-    }
-    if (!options.help && options.sourcePath.empty()) {
-        return "keine Quelldatei angegeben";
-    }
-    return std::nullopt;
+void describeOptions(tovi::CommandLine& commandLine, Options& options) {
+    CLI::App& app = commandLine.app();
+    app.add_option("--fill", options.fill, "Wert des ungenutzten Programmspeichers (Vorgabe 00)")
+        ->type_name("00|FF")
+        ->transform(tovi::upperCase())
+        ->check(tovi::oneOf({"00", "FF"}));
+    app.add_flag("--list", options.list, "zuerst die Objektcode-Liste ausgeben");
+    app.add_option("-o", options.outputPath, "die Binärdatei nach DATEI schreiben")
+        ->type_name("DATEI")
+        ->check(tovi::nonEmpty("einen Dateinamen"));
+    app.add_option("QUELLE", options.sourcePath, "die Quelldatei (Windows-1252)")
+        ->type_name("")
+        ->required();
 }
 
 void printLine(std::u16string_view text) {
@@ -92,7 +49,7 @@ int run(const Options& options) {
     const auto bytes = tovi::readFileBytes(options.sourcePath);
     if (!bytes) {
         std::cerr << "tovi-asm: " << options.sourcePath << " kann nicht gelesen werden\n";
-        return exitUsageOrIo;
+        return exitIoFailed;
     }
     const std::vector<std::u16string> lines = tovi::splitLines(tovi::decodeSourceBytes(*bytes));
     if (tovi::holdsOnlyBlanks(lines)) {
@@ -106,9 +63,10 @@ int run(const Options& options) {
     };
     const std::u16string sourcePath = tovi::fromUtf8(options.sourcePath);
     const std::u16string outputPath = tovi::fromUtf8(options.outputPath);
+    const std::uint8_t fillByte = options.fill == "00" ? 0x00 : 0xFF;
     tovi::Assembler assembler;
     const tovi::AssemblyResult result =
-        assembler.assemble({lines, sourcePath, outputPath, options.fillByte}, collect);
+        assembler.assemble({lines, sourcePath, outputPath, fillByte}, collect);
 
     if (options.list) {
         // What the object-code list shows after this run: the new listing, or
@@ -129,7 +87,7 @@ int run(const Options& options) {
     }
     if (result.binaryPath && result.binaryPath->empty()) {
         std::cerr << "tovi-asm: die Binärdatei konnte nicht geschrieben werden\n";
-        return exitUsageOrIo;
+        return exitIoFailed;
     }
     return exitSuccess;
 }
@@ -138,14 +96,16 @@ int run(const Options& options) {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    tovi::CommandLine commandLine(
+        "tovi-asm",
+        "Assembliert QUELLE wie F5 in Tovi und schreibt das Abbild neben die Quelle\n"
+        "(Endung .bin) oder nach DATEI.",
+        "Exit-Status: 0 ohne Fehler, 1 bei Fehlern im Quelltext oder leerer Quelle,\n"
+        "2 bei falschem Aufruf, unlesbarer Quelle oder nicht schreibbarer Binärdatei.");
     Options options;
-    if (const auto error = parseArguments(argc, argv, options)) {
-        std::cerr << "tovi-asm: " << *error << "\n" << usage;
-        return exitUsageOrIo;
-    }
-    if (options.help) {
-        std::cout << usage;
-        return exitSuccess;
+    describeOptions(commandLine, options);
+    if (const auto exitStatus = commandLine.parse(argc, argv)) {
+        return *exitStatus;
     }
     return run(options);
 }

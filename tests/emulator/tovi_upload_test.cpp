@@ -97,7 +97,7 @@ TEST(ToviUploadHelp, PrintsUsageAndSucceeds) {
     process.start(TOVI_UPLOAD_EXECUTABLE, {"--help"});
     ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_EQ(process.exitCode(), 0);
-    EXPECT_TRUE(process.readAllStandardOutput().startsWith("Aufruf: tovi-upload [--port COMn]"));
+    EXPECT_TRUE(process.readAllStandardOutput().startsWith("Aufruf: tovi-upload [OPTIONEN] DATEI"));
 }
 
 } // namespace
