@@ -5,13 +5,11 @@
 #include <unordered_map>
 
 #include "assembler/asm_error.h"
+#include "common/mcs48_memory.h"
 
 namespace tovi {
 
 namespace {
-
-constexpr int pageSize = 256;
-constexpr int highestAddress = 0x7FF;
 
 // Lower-cased label text (with its ":") to the index of its first carrier in source order.
 using LabelIndex = std::unordered_map<std::u16string, int>;
@@ -55,22 +53,24 @@ bool isAbsoluteJump(std::u16string_view mnemonic) {
 
 // jmp and call: a10..a8 above the five opcode bits, then a7..a0.
 std::u16string_view resolveAbsolute(SourceLine& line, std::int32_t target) {
-    if (target < 0 || target > highestAddress) {
+    if (target < 0 || target > mcs48::highestImageAddress) {
         return targetOutOfRange;
     }
     const bool isCall = equalsIgnoringCase(line.mnemonic, u"call");
-    line.byte1Bits = binaryDigits(target / pageSize, 3);
+    line.byte1Bits = binaryDigits(mcs48::pageOf(target), 3);
     line.byte1Bits += isCall ? u"10100" : u"00100";
-    line.byte2Bits = binaryDigits(target % pageSize, 8);
+    line.byte2Bits = binaryDigits(target % mcs48::pageSize, 8);
     return {};
 }
 
-// Conditional jumps and djnz reach only the page of the instruction's first byte.
+// Conditional jumps and djnz reach only one page: the processor takes it from
+// the program counter after fetching the opcode, so a jump whose first byte is
+// the last of a page reaches the next page.
 std::u16string_view resolveInPage(SourceLine& line, std::int32_t target) {
-    if (line.address / pageSize != target / pageSize) {
+    if (mcs48::pageOf(line.address + 1) != mcs48::pageOf(target)) {
         return targetOutsidePage;
     }
-    line.byte2Bits = binaryDigits(target % pageSize, 8);
+    line.byte2Bits = binaryDigits(target % mcs48::pageSize, 8);
     return {};
 }
 
