@@ -23,6 +23,7 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+	@scripts/test-ratio
 
 bench: build
 	@scripts/run-benchmarks $(BUILD_DIR)

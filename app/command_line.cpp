@@ -112,8 +112,7 @@ int CommandLine::usageError(std::string_view message) const {
     return exitUsage;
 }
 
-CLI::Validator oneOf(std::initializer_list<std::string_view> choices) {
-    std::vector<std::string> allowed(choices.begin(), choices.end());
+CLI::Validator oneOf(std::vector<std::string> allowed) {
     std::string list;
     for (std::size_t i = 0; i < allowed.size(); ++i) {
         list += (i == 0 ? "" : i + 1 == allowed.size() ? " oder " : ", ") + allowed[i];

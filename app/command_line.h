@@ -5,11 +5,11 @@
 
 #include <CLI/CLI.hpp>
 
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tovi {
 
@@ -37,7 +37,7 @@ private:
 };
 
 // Accepts exactly one of the listed texts.
-CLI::Validator oneOf(std::initializer_list<std::string_view> choices);
+CLI::Validator oneOf(std::vector<std::string> choices);
 
 // Changes the text to capitals before it is checked: "ff" is taken as "FF".
 CLI::Validator upperCase();

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "assembler/assembly_driver.h"
 #include "common/file_io.h"
 #include "common/source_text.h"
 #include "common/text.h"
+#include "image/assembly_driver.h"
 
 namespace {
 
@@ -42,11 +42,11 @@ void describeOptions(tovi::CommandLine& commandLine, Options& options) {
 }
 
 void printLine(std::u16string_view text) {
-    std::cout << tovi::toUtf8(text) << '\n';
+    std::cout << tovi::toUtf8(tovi::withoutControlCharacters(text)) << '\n';
 }
 
 int run(const Options& options) {
-    const auto bytes = tovi::readFileBytes(options.sourcePath);
+    const auto bytes = tovi::readBytesUpToNul(options.sourcePath);
     if (!bytes) {
         std::cerr << "tovi-asm: " << options.sourcePath << " kann nicht gelesen werden\n";
         return exitIoFailed;
@@ -106,6 +106,11 @@ int main(int argc, char** argv) {
     describeOptions(commandLine, options);
     if (const auto exitStatus = commandLine.parse(argc, argv)) {
         return *exitStatus;
+    }
+    if (!options.outputPath.empty() && tovi::isSameFile(options.outputPath, options.sourcePath)) {
+        std::cerr << "tovi-asm: -o " << options.outputPath
+                  << " ist die Quelldatei selbst; sie wird nicht überschrieben\n";
+        return exitIoFailed;
     }
     return run(options);
 }

@@ -2,8 +2,6 @@
 // workbench does, for scripted flashing.
 
 #include <QCoreApplication>
-#include <algorithm>
-#include <array>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -13,6 +11,7 @@
 #include "common/text.h"
 #include "emulator/serial_port.h"
 #include "emulator/upload.h"
+#include "settings/eprom_types.h"
 #include "settings/settings.h"
 
 namespace {
@@ -28,14 +27,30 @@ struct Options {
     std::string binaryPath;
 };
 
+std::vector<std::string> epromCodes() {
+    std::vector<std::string> codes;
+    for (const tovi::EpromType& type : tovi::epromTypes) {
+        codes.push_back(tovi::toUtf8(type.code));
+    }
+    return codes;
+}
+
+std::string joined(const std::vector<std::string>& texts) {
+    std::string text;
+    for (const auto& item : texts) {
+        text += (text.empty() ? "" : ", ") + item;
+    }
+    return text;
+}
+
 void describeOptions(tovi::CommandLine& commandLine, Options& options) {
     CLI::App& app = commandLine.app();
     app.add_option("--port", options.port, "serielle Schnittstelle (COM1 bis COM50)")
         ->type_name("COMn")
         ->check(tovi::nonEmpty("einen Namen wie COM4"));
-    app.add_option("--eprom", options.epromType, "EPROM-Typ")
-        ->type_name("16|32|64|E64|128|256|E256|512")
-        ->check(tovi::oneOf({"16", "32", "64", "E64", "128", "256", "E256", "512"}));
+    app.add_option("--eprom", options.epromType, "EPROM-Typ: " + joined(epromCodes()))
+        ->type_name("TYP")
+        ->check(tovi::oneOf(epromCodes()));
     app.add_option("--spi", options.spiBackup, "\"Sicherung auf SPI\"")
         ->type_name("0|1")
         ->check(tovi::oneOf({"0", "1"}));
@@ -48,10 +63,9 @@ void describeOptions(tovi::CommandLine& commandLine, Options& options) {
 }
 
 // tovi.ini as the workbench reads it; without the file or its emulator group
-// the values an empty group reads as.
+// the upload takes its defaults.
 tovi::EmulatorSettings emulatorSettings(const Options& options) {
     tovi::Settings settings;
-    settings.emulator = {u"COM4", u"64", 0, 0};
     tovi::loadSettings(settings, tovi::settingsFilePath());
     tovi::EmulatorSettings emulator = settings.emulator;
     if (options.port) {
@@ -70,7 +84,7 @@ tovi::EmulatorSettings emulatorSettings(const Options& options) {
 }
 
 void printLine(std::u16string_view text) {
-    std::cout << tovi::toUtf8(text) << std::endl;
+    std::cout << tovi::toUtf8(tovi::withoutControlCharacters(text)) << std::endl;
 }
 
 int run(const Options& options) {

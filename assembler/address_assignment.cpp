@@ -1,4 +1,5 @@
 #include "assembler/address_assignment.h"
+#include "common/mcs48_memory.h"
 
 #include <cstdint>
 
@@ -39,7 +40,7 @@ int checkAddressRange(const LineTable& table, const StatusSink& appendStatus) {
     int errors = 0;
     for (int i = 0; i < table.size(); ++i) {
         const SourceLine& record = table.records[static_cast<std::size_t>(i)];
-        if (record.byteCount <= 0 || lastByteAddress(record) < programMemorySize) {
+        if (record.byteCount <= 0 || lastByteAddress(record) < mcs48::imageSize) {
             continue;
         }
         reportLineError(appendStatus, record.lineNumber, addressOutOfRange);

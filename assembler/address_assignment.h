@@ -5,8 +5,6 @@
 
 namespace tovi {
 
-inline constexpr int programMemorySize = 2048; // 000H … 7FFH
-
 // Gives every line its address, honouring org.
 void assignAddresses(LineTable& table);
 

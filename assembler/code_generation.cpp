@@ -1,4 +1,5 @@
 #include "assembler/code_generation.h"
+#include "common/mcs48_memory.h"
 
 #include <array>
 #include <cstddef>
@@ -108,7 +109,7 @@ LineError translateOrigin(SourceLine& line) {
         return parameterError;
     }
     const std::int32_t value = valueOf(line.operand1);
-    if (value < 0 || value > 2047) {
+    if (value < 0 || value > mcs48::highestImageAddress) {
         return valueOutOfRange;
     }
     line.address = value;

@@ -18,11 +18,6 @@ bool isHexDigit(char16_t c) {
     return isDecimalDigit(lower) || (lower >= u'a' && lower <= u'f');
 }
 
-int digitValue(char16_t c) {
-    const char16_t lower = toLowerChar(c);
-    return isDecimalDigit(lower) ? lower - u'0' : lower - u'a' + 10;
-}
-
 bool isDigitOfBase(char16_t c, int base) {
     return base == 16 ? isHexDigit(c) : isDecimalDigit(c);
 }
@@ -35,43 +30,29 @@ std::size_t nextNonHash(std::u16string_view text, std::size_t from) {
     return text.find_first_not_of(u'#', from);
 }
 
-// Reads digits of `base` until the first character that is none, skipping the
-// characters a marker occupies; an empty digit sequence reads as 0. The sum
-// wraps in 64 bits and the low 32 bits are the value.
-template <typename SkipMarker>
-std::int32_t readDigits(std::u16string_view text, int base, SkipMarker markerLength) {
-    std::uint64_t sum = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t skip = markerLength(text, i);
-        if (skip > 0) {
-            i += skip;
+bool isHSuffix(std::u16string_view text, std::size_t i) {
+    return toLowerChar(text[i]) == u'h';
+}
+bool isPercent(std::u16string_view text, std::size_t i) {
+    return text[i] == u'%';
+}
+bool isHexPrefixAt(std::u16string_view text, std::size_t i) {
+    return i + 1 < text.size() && isHexMarker(text[i], text[i + 1]);
+}
+
+// The text without every marker of `length` characters that `isMarker` finds.
+template <typename IsMarker>
+std::u16string withoutMarkers(std::u16string_view text, std::size_t length, IsMarker isMarker) {
+    std::u16string rest;
+    rest.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (isMarker(text, i)) {
+            i += length;
             continue;
         }
-        if (!isDigitOfBase(text[i], base)) {
-            break;
-        }
-        sum = sum * static_cast<std::uint64_t>(base) +
-              static_cast<std::uint64_t>(digitValue(text[i]));
-        ++i;
+        rest.push_back(text[i++]);
     }
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(sum));
-}
-
-std::size_t hSuffixLength(std::u16string_view text, std::size_t i) {
-    return toLowerChar(text[i]) == u'h' ? 1 : 0;
-}
-
-std::size_t percentLength(std::u16string_view text, std::size_t i) {
-    return text[i] == u'%' ? 1 : 0;
-}
-
-std::size_t hexPrefixLength(std::u16string_view text, std::size_t i) {
-    return i + 1 < text.size() && isHexMarker(text[i], text[i + 1]) ? 2 : 0;
-}
-
-std::size_t noMarker(std::u16string_view, std::size_t) {
-    return 0;
+    return rest;
 }
 
 } // namespace
@@ -115,16 +96,17 @@ std::int32_t valueOf(std::u16string_view text) {
     if (isCharLiteral(text)) {
         return text[1];
     }
+    // Every occurrence of the marker is removed, then the digits are read.
     if (!text.empty() && toLowerChar(text.back()) == u'h') {
-        return readDigits(text, 16, hSuffixLength);
+        return readDigits(withoutMarkers(text, 1, isHSuffix), 16);
     }
     if (!text.empty() && text.front() == u'%') {
-        return readDigits(text, 16, percentLength);
+        return readDigits(withoutMarkers(text, 1, isPercent), 16);
     }
     if (text.size() >= 2 && isHexMarker(text[0], text[1])) {
-        return readDigits(text, 16, hexPrefixLength);
+        return readDigits(withoutMarkers(text, 2, isHexPrefixAt), 16);
     }
-    return readDigits(text, 10, noMarker);
+    return readDigits(text, 10);
 }
 
 void assignBitsText(std::u16string& target, std::int64_t value, int width) {

@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <fstream>
 
-#include "assembler/assembly_driver.h"
 #include "bench/program_generator.h"
+#include "image/assembly_driver.h"
 
 namespace {
 

@@ -8,8 +8,9 @@
 #include <chrono>
 #include <fstream>
 
+#include "common/mcs48_memory.h"
 #include "fake_emulator.h"
-#include "harness.h"
+#include "support.h"
 
 namespace {
 
@@ -25,15 +26,15 @@ double floorSeconds(std::size_t wireBytes) {
 void uploadFullImage(benchmark::State& state) {
     QTemporaryDir directory;
     const QString path = directory.filePath("image.bin");
-    const auto image = tovi::testing::patternBytes(tovi::maxUploadSize);
+    const auto image = tovi::test::patternBytes(tovi::mcs48::imageSize);
     std::ofstream(path.toStdString(), std::ios::binary)
         .write(reinterpret_cast<const char*>(image.data()),
                static_cast<std::streamsize>(image.size()));
     const tovi::EmulatorSettings settings{u"COM4", u"64", 0, 0};
-    const std::size_t wireBytes = tovi::testing::expectedWireStream(image, 0, 0, "64").size();
+    const std::size_t wireBytes = tovi::test::wireStream(image, 0, 0, "64").size();
 
     for (auto _ : state) {
-        tovi::testing::FakeEmulator emulator;
+        tovi::test::FakeEmulator emulator;
         tovi::SystemSerialPort port(emulator.deviceMap(u"COM4"));
         tovi::UploadEnvironment environment = tovi::systemEnvironment([](std::u16string_view) {});
         environment.processEvents = [&emulator](int) { emulator.greet(); };

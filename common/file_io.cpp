@@ -1,5 +1,7 @@
 #include "common/file_io.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -8,7 +10,12 @@
 namespace tovi {
 namespace fs = std::filesystem;
 
-std::optional<std::string> readFileBytes(const fs::path& path) {
+namespace {
+
+constexpr std::size_t chunkSize = 1 << 16;
+constexpr int mostLinksFollowed = 40; // as the kernel allows, so a loop of links ends
+
+std::optional<std::ifstream> openRegularFile(const fs::path& path) {
     std::error_code error;
     if (!fs::is_regular_file(path, error)) {
         return std::nullopt;
@@ -17,18 +24,54 @@ std::optional<std::string> readFileBytes(const fs::path& path) {
     if (!in) {
         return std::nullopt;
     }
-    std::string bytes;
-    char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    return in;
+}
+
+// Reads chunks until the end, or until `stop` says the bytes so far suffice.
+template <typename Stop>
+std::optional<std::string> readChunks(const fs::path& path, Stop stop) {
+    auto in = openRegularFile(path);
+    if (!in) {
+        return std::nullopt;
     }
-    if (in.bad()) {
+    std::string bytes;
+    char buffer[chunkSize];
+    while (in->read(buffer, sizeof buffer) || in->gcount() > 0) {
+        bytes.append(buffer, static_cast<std::size_t>(in->gcount()));
+        if (stop(bytes)) {
+            return bytes;
+        }
+    }
+    if (in->bad()) {
         return std::nullopt;
     }
     return bytes;
 }
 
-namespace {
+// Follows a chain of symbolic links to the file it ends at, which need not exist.
+fs::path finalTarget(fs::path path) {
+    std::error_code error;
+    for (int hop = 0; hop < mostLinksFollowed && fs::is_symlink(path, error); ++hop) {
+        const fs::path next = fs::read_symlink(path, error);
+        if (error) {
+            break;
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
+bool isWriteProtected(const fs::path& path) {
+    std::error_code error;
+    const auto status = fs::status(path, error);
+    if (error || !fs::exists(status)) {
+        return false;
+    }
+    const auto writeBits =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return (status.permissions() & writeBits) == fs::perms::none ||
+           ::access(path.c_str(), W_OK) != 0;
+}
 
 // Opens a file that did not exist before ("x": fails instead of reusing one).
 std::FILE* createFreshFile(const fs::path& target, fs::path& created) {
@@ -54,13 +97,39 @@ bool writeAll(std::FILE* file, std::string_view bytes) {
 
 } // namespace
 
+std::optional<std::string> readFileBytes(const fs::path& path, std::size_t limit) {
+    bool tooLarge = false;
+    auto bytes = readChunks(path, [&](const std::string& read) {
+        tooLarge = read.size() > limit;
+        return tooLarge;
+    });
+    if (tooLarge) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::optional<std::string> readBytesUpToNul(const fs::path& path) {
+    std::size_t searched = 0;
+    auto bytes = readChunks(path, [&](const std::string& read) {
+        const bool found = read.find('\0', searched) != std::string::npos;
+        searched = read.size();
+        return found;
+    });
+    if (bytes) {
+        bytes->resize(std::min(bytes->size(), bytes->find('\0')));
+    }
+    return bytes;
+}
+
 bool writeFileAtomically(const fs::path& path, std::string_view bytes) {
+    const fs::path target = finalTarget(path);
     std::error_code error;
-    if (fs::is_directory(path, error)) {
+    if (fs::is_directory(target, error) || isWriteProtected(target)) {
         return false;
     }
     fs::path temporary;
-    std::FILE* file = createFreshFile(path, temporary);
+    std::FILE* file = createFreshFile(target, temporary);
     if (file == nullptr) {
         return false;
     }
@@ -68,16 +137,21 @@ bool writeFileAtomically(const fs::path& path, std::string_view bytes) {
         fs::remove(temporary, error);
         return false;
     }
-    const auto existing = fs::status(path, error);
+    const auto existing = fs::status(target, error);
     if (!error && fs::exists(existing)) {
         fs::permissions(temporary, existing.permissions(), error);
     }
-    fs::rename(temporary, path, error);
+    fs::rename(temporary, target, error);
     if (error) {
         fs::remove(temporary, error);
         return false;
     }
     return true;
+}
+
+bool isSameFile(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
 }
 
 fs::path toPath(std::u16string_view text) {

@@ -11,18 +11,10 @@ std::u16string decodeSourceBytes(std::string_view bytes) {
 
 std::vector<std::u16string> splitLines(std::u16string_view text) {
     std::vector<std::u16string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r' && text[i] != u'\n') {
-            continue;
-        }
-        lines.emplace_back(text.substr(start, i - start));
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            ++i;
-        }
-        start = i + 1;
+    LineCursor cursor(text);
+    for (std::u16string_view line; cursor.next(line);) {
+        lines.emplace_back(line);
     }
-    lines.emplace_back(text.substr(start));
     return lines;
 }
 

@@ -72,6 +72,52 @@ std::u16string decimalText(std::int64_t value) {
     return text;
 }
 
+std::int32_t readDigits(std::u16string_view digits, int base) {
+    std::uint64_t value = 0;
+    for (const char16_t c : digits) {
+        const char16_t lower = toLowerChar(c);
+        int digit = base;
+        if (lower >= u'0' && lower <= u'9') {
+            digit = lower - u'0';
+        } else if (lower >= u'a' && lower <= u'f') {
+            digit = lower - u'a' + 10;
+        }
+        if (digit >= base) {
+            break;
+        }
+        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+std::u16string withoutControlCharacters(std::u16string_view text) {
+    std::u16string shown(text);
+    for (char16_t& c : shown) {
+        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+        if (control && c != u'\t') {
+            c = u'?';
+        }
+    }
+    return shown;
+}
+
+bool LineCursor::next(std::u16string_view& line) {
+    if (done_) {
+        return false;
+    }
+    const std::size_t end = text_.find_first_of(u"\r\n", next_);
+    if (end == std::u16string_view::npos) {
+        line = text_.substr(next_);
+        next_ = text_.size();
+        done_ = true;
+        return true;
+    }
+    line = text_.substr(next_, end - next_);
+    const bool crLf = text_[end] == u'\r' && end + 1 < text_.size() && text_[end + 1] == u'\n';
+    next_ = end + (crLf ? 2 : 1);
+    return true;
+}
+
 std::u16string fromUtf8(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());

@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers for the UTF-16 text that flows through Tovi.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,6 +22,35 @@ bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
 std::u16string_view trimBlanks(std::u16string_view text);
 
 std::u16string decimalText(std::int64_t value);
+
+// The digits of `base` (2, 10 or 16, letters in either case) from the start of
+// the text; reading stops at the first other character, and no digits read as
+// 0. Digits accumulate in 64 bits with wrap-around; the low 32 bits are the
+// signed result.
+std::int32_t readDigits(std::u16string_view digits, int base);
+
+// The text with every control character but the tab shown as "?", so that
+// text from outside (device replies, file names) cannot forge lines or send
+// escape sequences to a terminal.
+std::u16string withoutControlCharacters(std::u16string_view text);
+
+// Walks the lines of a text: CR LF, LF and a lone CR each end a line, and n
+// line ends give n + 1 lines, so an empty text is one empty line.
+class LineCursor {
+public:
+    explicit LineCursor(std::u16string_view text, std::size_t from = 0)
+        : text_(text), next_(from) {}
+
+    // The next line, without its line end; false when there is none left.
+    bool next(std::u16string_view& line);
+    // Where the line after the one just returned begins.
+    std::size_t position() const { return next_; }
+
+private:
+    std::u16string_view text_;
+    std::size_t next_;
+    bool done_ = false;
+};
 
 // Plain ASCII literal or UTF-8 text to UTF-16 and back.
 std::u16string fromUtf8(std::string_view utf8);

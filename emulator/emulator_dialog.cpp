@@ -7,7 +7,8 @@
 #include <QPushButton>
 
 #include "common/text.h"
-#include "emulator/qt_text.h"
+#include "qtshared/qt_text.h"
+#include "settings/eprom_types.h"
 
 namespace tovi {
 namespace {
@@ -93,6 +94,7 @@ void EmulatorDialog::createControls() {
 
 // Lists the ports that open now, in ascending order, and selects the stored one.
 void EmulatorDialog::fillComPortList() {
+    const std::u16string_view current = effectiveComPort(settings_);
     int currentRow = 0;
     for (int number = firstComPort; number <= lastComPort; ++number) {
         const std::u16string name = comPortName(number);
@@ -100,7 +102,7 @@ void EmulatorDialog::fillComPortList() {
             continue;
         }
         prober_.close();
-        if (name == settings_.comPort) {
+        if (name == current) {
             currentRow = comCombo_->count();
         }
         comCombo_->addItem(toQString(name));
@@ -115,14 +117,11 @@ void EmulatorDialog::fillComPortList() {
 }
 
 void EmulatorDialog::fillEpromTypeList() {
-    for (const auto row : epromTypeRows) {
-        epromCombo_->addItem(toQString(row));
-    }
-    epromCombo_->setCurrentIndex(0);
-    for (int row = 0; row < static_cast<int>(epromTypeRows.size()); ++row) {
-        if (typeCodeOf(epromTypeRows[static_cast<std::size_t>(row)]) == settings_.epromType) {
-            epromCombo_->setCurrentIndex(row);
-            return;
+    const std::u16string_view current = effectiveEpromType(settings_);
+    for (const EpromType& type : epromTypes) {
+        epromCombo_->addItem(toQString(epromRowText(type)));
+        if (type.code == current) {
+            epromCombo_->setCurrentIndex(epromCombo_->count() - 1);
         }
     }
 }

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 #include <QIcon>
-#include <array>
 #include <functional>
 #include <string_view>
 
@@ -16,13 +15,6 @@ class QComboBox;
 class QPushButton;
 
 namespace tovi {
-
-// The rows of the EPROM list: part number, blanks, ";" and the type code.
-inline constexpr std::array<std::u16string_view, 8> epromTypeRows{
-    u"2716           ;16",     u"2732           ;32",   u"2764           ;64",
-    u"28C64           ;E64",   u"27128           ;128", u"27256           ;256",
-    u"28C256           ;E256", u"27512           ;512",
-};
 
 class EmulatorDialog : public QDialog {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -37,8 +38,14 @@ bool isUserInput(QEvent::Type type) {
     }
 }
 
+bool isEscapePress(const QEvent* event) {
+    return event->type() == QEvent::KeyPress &&
+           static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Escape;
+}
+
 // While it lives, the application drops user input and close requests, so no
-// command can start during the upload; painting and timers go on.
+// command can start during the upload; painting and timers go on. Escape is
+// noted as the request to cancel.
 class InputBlocker : public QObject {
 public:
     InputBlocker() { qApp->installEventFilter(this); }
@@ -46,8 +53,14 @@ public:
     InputBlocker(const InputBlocker&) = delete;
     InputBlocker& operator=(const InputBlocker&) = delete;
 
+    bool escapePressed() const { return escapePressed_; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (isEscapePress(event)) {
+            escapePressed_ = true;
+            return true;
+        }
         if (event->type() == QEvent::ShortcutOverride) {
             event->accept(); // taken by the focus widget: no shortcut fires
             return true;
@@ -58,6 +71,9 @@ protected:
         }
         return isUserInput(event->type()) || QObject::eventFilter(watched, event);
     }
+
+private:
+    bool escapePressed_ = false;
 };
 
 // Handles window events until ms have passed.
@@ -75,8 +91,10 @@ void pumpEvents(int ms) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-UploadEnvironment paintingEnvironment(StatusSink appendStatus, QProgressBar& progress) {
+UploadEnvironment paintingEnvironment(StatusSink appendStatus, QProgressBar& progress,
+                                      const InputBlocker& blocker) {
     UploadEnvironment environment = systemEnvironment(std::move(appendStatus));
+    environment.cancelRequested = [&blocker] { return blocker.escapePressed(); };
     environment.sleep = sleepPainting;
     environment.processEvents = pumpEvents;
     environment.showProgress = [&progress](int blocksSent, int blockCount) {
@@ -89,8 +107,8 @@ UploadEnvironment paintingEnvironment(StatusSink appendStatus, QProgressBar& pro
 
 } // namespace
 
-EmulatorLink::EmulatorLink(QMainWindow* window, Settings& settings, StatusSink appendStatus,
-                           QIcon icon, PortFactory makePort)
+EmulatorLink::EmulatorLink(QMainWindow* window, PersistentSettings& settings,
+                           StatusSink appendStatus, QIcon icon, PortFactory makePort)
     : window_(window), settings_(settings), appendStatus_(std::move(appendStatus)),
       icon_(std::move(icon)), makePort_(std::move(makePort)) {}
 
@@ -111,8 +129,8 @@ void EmulatorLink::upload(const QString& binaryPath) {
     window_->statusBar()->addPermanentWidget(progress);
 
     const auto port = makePort();
-    const UploadEnvironment environment = paintingEnvironment(appendStatus_, *progress);
-    uploadToEmulator(binaryPath.toStdU16String(), settings_.emulator, *port, environment);
+    const UploadEnvironment environment = paintingEnvironment(appendStatus_, *progress, blocker);
+    uploadToEmulator(binaryPath.toStdU16String(), settings_.values().emulator, *port, environment);
 
     window_->statusBar()->removeWidget(progress);
     delete progress;
@@ -122,8 +140,7 @@ void EmulatorLink::upload(const QString& binaryPath) {
 void EmulatorLink::openSettingsDialog() {
     const auto prober = makePort();
     EmulatorDialog dialog(
-        window_, settings_.emulator, *prober,
-        [this] { saveSettings(settings_, settingsFilePath()); }, icon_);
+        window_, settings_.values().emulator, *prober, [this] { settings_.save(); }, icon_);
     dialog.exec();
 }
 

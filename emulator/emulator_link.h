@@ -8,7 +8,7 @@
 
 #include "common/text.h"
 #include "emulator/serial_port.h"
-#include "settings/settings.h"
+#include "settings/persistent_settings.h"
 
 class QMainWindow;
 
@@ -19,8 +19,8 @@ public:
     using PortFactory = std::function<std::unique_ptr<SerialPort>()>;
 
     // Without a port factory the real serial ports are used.
-    EmulatorLink(QMainWindow* window, Settings& settings, StatusSink appendStatus, QIcon icon,
-                 PortFactory makePort = {});
+    EmulatorLink(QMainWindow* window, PersistentSettings& settings, StatusSink appendStatus,
+                 QIcon icon, PortFactory makePort = {});
 
     // Sends the binary file to the emulator. Until the port is closed again the
     // window takes no input but keeps painting; a progress bar in the status
@@ -30,13 +30,11 @@ public:
     // The modal "EPROM Emulator" dialog; "Speichern" writes the settings file.
     void openSettingsDialog();
 
-    bool isUploading() const { return uploading_; }
-
 private:
     std::unique_ptr<SerialPort> makePort() const;
 
     QMainWindow* window_;
-    Settings& settings_;
+    PersistentSettings& settings_;
     StatusSink appendStatus_;
     QIcon icon_;
     PortFactory makePort_;

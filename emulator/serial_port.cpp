@@ -163,6 +163,14 @@ void SystemSerialPort::close() {
     device_.reset();
 }
 
+bool SystemSerialPort::hasFailed() const {
+    if (!device_) {
+        return false;
+    }
+    const auto error = device_->port.error();
+    return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
+}
+
 std::optional<std::string> SystemSerialPort::devicePath(std::u16string_view portName) const {
     return deviceMap_ ? deviceMap_(portName) : std::nullopt;
 }

@@ -26,15 +26,15 @@ struct LineSettings {
     Handshake handshake = Handshake::None;
 };
 
+// Qt SerialPort sizes the input queue only; the output queue is the driver's.
 struct QueueSizes {
     int input = 0;
-    int output = 0;
 };
 
 // The emulator's line: 115200 baud, 8N1, no handshake.
 inline constexpr LineSettings emulatorLine{};
-inline constexpr QueueSizes uploadQueues{2048, 2048};
-inline constexpr QueueSizes probeQueues{1024, 1024};
+inline constexpr QueueSizes uploadQueues{2048};
+inline constexpr QueueSizes probeQueues{1024};
 
 class SerialPort {
 public:
@@ -51,6 +51,8 @@ public:
     virtual void writeText(std::u16string_view text) = 0;
     virtual void writeBytes(std::span<const std::uint8_t> bytes) = 0;
     virtual void close() = 0;
+    // True once the open port has reported a device error (the adapter unplugged).
+    virtual bool hasFailed() const = 0;
     // The device a port name stands for, shown to the user beside the name.
     virtual std::optional<std::string> devicePath(std::u16string_view portName) const = 0;
 };
@@ -71,6 +73,7 @@ public:
     void writeText(std::u16string_view text) override;
     void writeBytes(std::span<const std::uint8_t> bytes) override;
     void close() override;
+    bool hasFailed() const override;
     std::optional<std::string> devicePath(std::u16string_view portName) const override;
 
 private:

@@ -10,6 +10,7 @@
 
 #include "common/codepage.h"
 #include "common/file_io.h"
+#include "common/mcs48_memory.h"
 
 namespace tovi {
 namespace {
@@ -34,7 +35,7 @@ UploadBuffer readUploadBuffer(std::u16string_view binaryPath) {
     if (error) {
         return {{}, u"Datei nicht gefunden"};
     }
-    if (size > maxUploadSize) {
+    if (size > static_cast<std::uintmax_t>(mcs48::imageSize)) {
         return {{}, u"Datei zu groß"};
     }
     if (size == 0) {
@@ -70,18 +71,18 @@ std::string withoutLineEnds(std::string_view text) {
     return result;
 }
 
+// Drives the command sequence and keeps count of the waits that got no reply.
+// Once the port fails or the user cancels, every further step is skipped.
 class Exchange {
 public:
     Exchange(SerialPort& port, const UploadEnvironment& environment)
         : port_(port), environment_(environment) {}
 
-    void sendLine(std::u16string_view command) { port_.writeText(std::u16string(command) + u"\n"); }
-
-    void awaitReply() { waitForReply(port_, environment_.replyTimeoutMs, environment_); }
+    void greeting() { await(false); }
 
     void commandAndReply(std::u16string_view command) {
         sendLine(command);
-        awaitReply();
+        await(true);
     }
 
     void sendBlocks(std::span<const std::uint8_t> buffer) {
@@ -92,33 +93,99 @@ public:
             sendLine(u":SBN");
             sendLine(u":" + decimalText(address));
             sendLine(u":" + decimalText(uploadBlockSize));
-            port_.writeBytes(buffer.subspan(static_cast<std::size_t>(address), uploadBlockSize));
+            if (!stopped()) {
+                port_.writeBytes(
+                    buffer.subspan(static_cast<std::size_t>(address), uploadBlockSize));
+            }
             showProgress(block + 1, blockCount);
-            awaitReply();
+            await(true);
         }
     }
 
+    bool stopped() const { return stop_ != WaitOutcome::Answered; }
+    WaitOutcome stopReason() const { return stop_; }
+    int unanswered() const { return unanswered_; }
+    int commandWaits() const { return commandWaits_; }
+
 private:
+    void sendLine(std::u16string_view command) {
+        if (!stopped()) {
+            port_.writeText(std::u16string(command) + u"\n");
+        }
+    }
+
+    void await(bool afterCommand) {
+        if (stopped()) {
+            return;
+        }
+        if (port_.hasFailed()) {
+            stop_ = WaitOutcome::PortFailed;
+            return;
+        }
+        if (environment_.cancelRequested && environment_.cancelRequested()) {
+            stop_ = WaitOutcome::Cancelled;
+            return;
+        }
+        const WaitOutcome outcome = waitForReply(port_, environment_.replyTimeoutMs, environment_);
+        if (outcome == WaitOutcome::PortFailed || outcome == WaitOutcome::Cancelled) {
+            stop_ = outcome;
+            return;
+        }
+        if (afterCommand) {
+            ++commandWaits_;
+            unanswered_ += outcome == WaitOutcome::Silent ? 1 : 0;
+        }
+    }
+
     void showProgress(int blocksSent, int blockCount) {
-        if (environment_.showProgress) {
+        if (environment_.showProgress && !stopped()) {
             environment_.showProgress(blocksSent, blockCount);
         }
     }
 
     SerialPort& port_;
     const UploadEnvironment& environment_;
+    WaitOutcome stop_ = WaitOutcome::Answered;
+    int unanswered_ = 0;
+    int commandWaits_ = 0;
 };
 
-void runProtocol(SerialPort& port, const EmulatorSettings& emulator,
-                 std::span<const std::uint8_t> buffer, const UploadEnvironment& environment) {
-    Exchange exchange(port, environment);
-    exchange.awaitReply(); // the emulator's greeting
+// The emulator reads a flag as given: anything but 1 is sent as 0.
+std::u16string flagText(std::int32_t flag) {
+    return flag == 1 ? u"1" : u"0";
+}
+
+void runProtocol(Exchange& exchange, const EmulatorSettings& emulator,
+                 std::span<const std::uint8_t> buffer) {
+    exchange.greeting();
     exchange.commandAndReply(u":EMUOFF");
-    exchange.commandAndReply(u":iniSPI" + decimalText(emulator.spiBackup));
-    exchange.commandAndReply(u":iniAuto" + decimalText(emulator.autoLoad));
+    exchange.commandAndReply(u":iniSPI" + flagText(emulator.spiBackup));
+    exchange.commandAndReply(u":iniAuto" + flagText(emulator.autoLoad));
     exchange.sendBlocks(buffer);
-    exchange.commandAndReply(u":ini" + emulator.epromType);
+    exchange.commandAndReply(u":ini" + std::u16string(effectiveEpromType(emulator)));
     exchange.commandAndReply(u":EMUON");
+}
+
+UploadOutcome finish(const Exchange& exchange, std::u16string_view portName,
+                     const UploadEnvironment& environment) {
+    switch (exchange.stopReason()) {
+    case WaitOutcome::PortFailed:
+        environment.appendStatus(u"Verbindung zum Eprom Emulator verloren");
+        return UploadOutcome::ConnectionLost;
+    case WaitOutcome::Cancelled:
+        environment.appendStatus(u"Übertragung abgebrochen");
+        return UploadOutcome::Cancelled;
+    default:
+        break;
+    }
+    environment.appendStatus(std::u16string(portName) + u" geschlossen");
+    if (exchange.unanswered() == 0) {
+        return UploadOutcome::Completed;
+    }
+    environment.appendStatus(u"Keine Antwort vom Eprom Emulator (" +
+                             decimalText(exchange.unanswered()) + u" von " +
+                             decimalText(exchange.commandWaits()) + u")");
+    return UploadOutcome::Unanswered;
 }
 
 } // namespace
@@ -142,33 +209,42 @@ UploadOutcome uploadToEmulator(std::u16string_view binaryPath, const EmulatorSet
                                  std::u16string(buffer.refusal));
         return UploadOutcome::FileRefused;
     }
-    if (!port.open(emulator.comPort, emulatorLine, uploadQueues)) {
-        environment.appendStatus(u"Fehler beim Öffnen der seriellen Schnittstelle - " +
-                                 emulator.comPort + u" nicht gefunden");
+    const std::u16string portName(effectiveComPort(emulator));
+    if (!port.open(portName, emulatorLine, uploadQueues)) {
+        environment.appendStatus(u"Fehler beim Öffnen der seriellen Schnittstelle - " + portName +
+                                 u" nicht gefunden");
         return UploadOutcome::PortRefused;
     }
-    environment.appendStatus(emulator.comPort + u" geöffnet, warte auf Eprom Emulator ...");
+    environment.appendStatus(portName + u" geöffnet, warte auf Eprom Emulator ...");
     if (environment.processEvents) {
         environment.processEvents(greetingPumpMs);
     }
-    runProtocol(port, emulator, buffer.bytes, environment);
+    Exchange exchange(port, environment);
+    runProtocol(exchange, emulator, buffer.bytes);
     port.close();
-    environment.appendStatus(emulator.comPort + u" geschlossen");
-    return UploadOutcome::Completed;
+    return finish(exchange, portName, environment);
 }
 
-void waitForReply(SerialPort& port, int timeoutMs, const UploadEnvironment& environment) {
+WaitOutcome waitForReply(SerialPort& port, int timeoutMs, const UploadEnvironment& environment) {
     const std::int64_t deadline = environment.milliseconds() + timeoutMs;
     std::array<std::uint8_t, replyBufferSize> buffer{};
     std::string pending;
+    bool received = false;
     for (;;) {
         environment.sleep(replyPollIntervalMs);
         const std::size_t wanted = std::min(port.bytesWaiting(), buffer.size());
         const std::size_t count = port.read(std::span(buffer).first(wanted));
+        received = received || count > 0;
         pending += upToFirstZero(std::span(buffer).first(count));
         if (pending.find(replyLineEnd) != std::string::npos) {
             environment.appendStatus(decodeWindows1252(withoutLineEnds(pending)));
-            return;
+            return WaitOutcome::Answered;
+        }
+        if (port.hasFailed()) {
+            return WaitOutcome::PortFailed;
+        }
+        if (environment.cancelRequested && environment.cancelRequested()) {
+            return WaitOutcome::Cancelled;
         }
         if (environment.milliseconds() > deadline) {
             break;
@@ -177,6 +253,7 @@ void waitForReply(SerialPort& port, int timeoutMs, const UploadEnvironment& envi
     if (!pending.empty()) {
         environment.appendStatus(decodeWindows1252(pending));
     }
+    return received ? WaitOutcome::Answered : WaitOutcome::Silent;
 }
 
 } // namespace tovi

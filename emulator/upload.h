@@ -11,7 +11,6 @@
 
 namespace tovi {
 
-inline constexpr int maxUploadSize = 2048;
 inline constexpr int uploadBlockSize = 128;
 inline constexpr int replyTimeoutMs = 3000;
 inline constexpr int replyPollIntervalMs = 100;
@@ -27,6 +26,8 @@ struct UploadEnvironment {
     StatusSink appendStatus;
     // Called with 0 before the first data block and after every block sent.
     std::function<void(int blocksSent, int blockCount)> showProgress;
+    // Asked after every poll: true ends the upload at once.
+    std::function<bool()> cancelRequested;
     int replyTimeoutMs = tovi::replyTimeoutMs;
 };
 
@@ -34,20 +35,28 @@ struct UploadEnvironment {
 UploadEnvironment systemEnvironment(StatusSink appendStatus);
 
 enum class UploadOutcome {
-    Completed,   // the port was opened and closed again: "… geschlossen"
-    FileRefused, // too large, empty, missing or unreadable
-    PortRefused, // the port could not be opened
+    Completed,      // every command was answered: "… geschlossen"
+    Unanswered,     // the sequence ran to its end, but some commands got no reply
+    FileRefused,    // too large, empty, missing or unreadable
+    PortRefused,    // the port could not be opened
+    ConnectionLost, // the port reported a device error; the sequence stopped there
+    Cancelled,      // the user cancelled; the sequence stopped there
 };
 
 // Sends the file named binaryPath through `port` as the emulator expects it.
-// Every reply and every failure becomes a status line.
+// Every reply and every failure becomes a status line. An empty port name or
+// EPROM type stands for the defaults; flags other than 1 are sent as 0.
 UploadOutcome uploadToEmulator(std::u16string_view binaryPath, const EmulatorSettings& emulator,
                                SerialPort& port, const UploadEnvironment& environment);
+
+enum class WaitOutcome { Answered, Silent, PortFailed, Cancelled };
 
 // Waits for one reply of at most timeoutMs, polling every 100 ms, and shows it.
 // Text of several polls is joined until a CR LF has arrived; everything
 // received by then, with its CR LF pairs removed, is one status line. Text
 // still without CR LF when the time is up is shown as a line of its own.
-void waitForReply(SerialPort& port, int timeoutMs, const UploadEnvironment& environment);
+// Silent: nothing at all arrived. A port failure or a cancellation ends the
+// wait at the poll that finds it.
+WaitOutcome waitForReply(SerialPort& port, int timeoutMs, const UploadEnvironment& environment);
 
 } // namespace tovi

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "assembler/assembly_driver.h"
 #include "common/source_text.h"
+#include "image/assembly_driver.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -26,109 +26,85 @@ std::u16string_view dropTrailingBlanksAndTabs(std::u16string_view text) {
     return last == std::u16string_view::npos ? std::u16string_view{} : text.substr(0, last + 1);
 }
 
-// Splits at CR LF, CR or LF.
-std::vector<std::u16string_view> splitLines(std::u16string_view text) {
-    std::vector<std::u16string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const auto end = text.find_first_of(u"\r\n", start);
-        if (end == std::u16string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        const bool crLf = text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n';
-        start = end + (crLf ? 2 : 1);
-    }
-    return lines;
+bool isGroupLine(std::u16string_view line) {
+    return line.starts_with(u'[');
 }
 
-std::u16string groupName(std::u16string_view line) {
+bool isSkipped(std::u16string_view line) {
+    return line.empty() || line.starts_with(u';');
+}
+
+std::u16string_view groupName(std::u16string_view line) {
     const auto name = line.substr(1);
-    return std::u16string(name.substr(0, name.find(u']')));
+    return name.substr(0, name.find(u']'));
 }
 
-std::pair<std::u16string, std::u16string> keyAndValue(std::u16string_view line) {
+std::u16string_view keyOf(std::u16string_view line) {
+    return dropTrailingBlanksAndTabs(line.substr(0, line.find(u'=')));
+}
+
+std::u16string_view valueOf(std::u16string_view line) {
     const auto equals = line.find(u'=');
-    if (equals == std::u16string_view::npos) {
-        return {std::u16string(dropTrailingBlanksAndTabs(line)), {}};
-    }
-    return {std::u16string(dropTrailingBlanksAndTabs(line.substr(0, equals))),
-            std::u16string(skipLeadingBlanksAndTabs(line.substr(equals + 1)))};
-}
-
-int digitValue(char16_t c) {
-    if (c >= u'0' && c <= u'9') {
-        return c - u'0';
-    }
-    const char16_t lower = toLowerChar(c);
-    if (lower >= u'a' && lower <= u'f') {
-        return lower - u'a' + 10;
-    }
-    return 99;
-}
-
-std::int32_t lowSigned32(std::uint64_t value) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    return equals == std::u16string_view::npos ? std::u16string_view{}
+                                               : skipLeadingBlanksAndTabs(line.substr(equals + 1));
 }
 
 } // namespace
 
 IniDocument IniDocument::fromBytes(std::string_view bytes) {
-    return fromText(decodeIniBytes(bytes));
-}
-
-IniDocument IniDocument::fromText(std::u16string_view text) {
     IniDocument document;
-    for (const auto rawLine : splitLines(text)) {
-        const auto line = skipLeadingBlanksAndTabs(rawLine);
-        if (line.empty() || line.front() == u';') {
-            continue;
-        }
-        if (line.front() == u'[') {
-            document.groups_.push_back({groupName(line), {}});
-            continue;
-        }
-        // A value line before the first group belongs to no group and is never looked up.
-        if (!document.groups_.empty()) {
-            document.groups_.back().entries.push_back(keyAndValue(line));
-        }
-    }
+    document.text_ = decodeIniBytes(bytes);
     return document;
 }
 
-const IniGroup* IniDocument::group(std::u16string_view name) const {
-    for (const auto& candidate : groups_) {
-        if (equalsIgnoringCase(candidate.name, name)) {
-            return &candidate;
+std::optional<IniGroup> IniDocument::group(std::u16string_view name) const {
+    std::optional<IniGroup> found;
+    LineCursor cursor(text_);
+    for (std::u16string_view raw; cursor.next(raw);) {
+        const auto line = skipLeadingBlanksAndTabs(raw);
+        if (isSkipped(line) || !isGroupLine(line)) {
+            continue;
+        }
+        const std::size_t lineStart = static_cast<std::size_t>(raw.data() - text_.data());
+        if (found) {
+            found->end = lineStart;
+            return found;
+        }
+        if (equalsIgnoringCase(groupName(line), name)) {
+            found = IniGroup{cursor.position(), text_.size()};
         }
     }
-    return nullptr;
+    return found;
 }
 
-std::optional<std::u16string_view> findValue(const IniGroup& group, std::u16string_view key) {
-    for (const auto& [entryKey, value] : group.entries) {
-        if (equalsIgnoringCase(entryKey, key)) {
-            return std::u16string_view(value);
+std::optional<std::u16string_view> IniDocument::value(const IniGroup& group,
+                                                      std::u16string_view key) const {
+    const std::u16string_view body = std::u16string_view(text_).substr(0, group.end);
+    LineCursor cursor(body, group.begin);
+    for (std::u16string_view raw; cursor.next(raw);) {
+        const auto line = skipLeadingBlanksAndTabs(raw);
+        if (!isSkipped(line) && equalsIgnoringCase(keyOf(line), key)) {
+            return valueOf(line);
         }
     }
     return std::nullopt;
 }
 
-std::u16string_view trimBlanksAndTabs(std::u16string_view text) {
-    return dropTrailingBlanksAndTabs(skipLeadingBlanksAndTabs(text));
+std::int32_t IniGroupReader::number(std::u16string_view key) const {
+    const auto found = document.value(group, key);
+    return found ? readIniNumber(*found) : 0;
 }
 
-std::int32_t readDigits(std::u16string_view digits, int base) {
-    std::uint64_t value = 0;
-    for (const char16_t c : digits) {
-        const int digit = digitValue(c);
-        if (digit >= base) {
-            break;
-        }
-        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+std::optional<std::u16string> IniGroupReader::text(std::u16string_view key) const {
+    const auto found = document.value(group, key);
+    if (!found) {
+        return std::nullopt;
     }
-    return lowSigned32(value);
+    return std::u16string(trimBlanksAndTabs(*found));
+}
+
+std::u16string_view trimBlanksAndTabs(std::u16string_view text) {
+    return dropTrailingBlanksAndTabs(skipLeadingBlanksAndTabs(text));
 }
 
 std::int32_t readIniNumber(std::u16string_view value) {
@@ -137,7 +113,7 @@ std::int32_t readIniNumber(std::u16string_view value) {
         value.remove_prefix(1);
     }
     const auto magnitude = static_cast<std::uint32_t>(readDigits(value, 10));
-    return lowSigned32(negative ? 0u - magnitude : magnitude);
+    return static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
 }
 
 } // namespace tovi

@@ -1,50 +1,54 @@
 #pragma once
 // A tolerant reader for files of "[group]" lines and "key = value" lines, as
-// written by Tovi or edited by hand.
+// written by Tovi or edited by hand. It looks values up in the file's text and
+// builds no copy of its structure, so a hostile file costs no more memory than
+// its own text.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 namespace tovi {
 
+// The lines of one group: from the line after its group line up to the next group line.
 struct IniGroup {
-    std::u16string name;
-    // Keys and their raw values in file order, duplicates included.
-    std::vector<std::pair<std::u16string, std::u16string>> entries;
+    std::size_t begin = 0;
+    std::size_t end = 0;
 };
 
 class IniDocument {
 public:
     // Bytes starting with the UTF-8 byte-order mark are UTF-8, all others ISO 8859-1.
     static IniDocument fromBytes(std::string_view bytes);
-    static IniDocument fromText(std::u16string_view text);
 
     // The first group of that name, compared without regard to case.
-    const IniGroup* group(std::u16string_view name) const;
+    std::optional<IniGroup> group(std::u16string_view name) const;
 
-    const std::vector<IniGroup>& groups() const { return groups_; }
+    // The raw value of the first line of `key` in the group, or nothing when
+    // the key is missing.
+    std::optional<std::u16string_view> value(const IniGroup& group, std::u16string_view key) const;
 
 private:
-    std::vector<IniGroup> groups_;
+    std::u16string text_;
 };
 
-// The value of the first line of `key` in the group, or nothing when the key is missing.
-std::optional<std::u16string_view> findValue(const IniGroup& group, std::u16string_view key);
+// One group of a document being read.
+struct IniGroupReader {
+    const IniDocument& document;
+    IniGroup group;
+
+    // The number of the key, 0 when it is missing.
+    std::int32_t number(std::u16string_view key) const;
+    // The trimmed text of the key, nothing when it is missing.
+    std::optional<std::u16string> text(std::u16string_view key) const;
+};
 
 // A text value without leading and trailing blanks and tabs.
 std::u16string_view trimBlanksAndTabs(std::u16string_view text);
 
-// An optional sign and the decimal digits that follow; reading stops at the
-// first other character and no digits read as 0. Digits accumulate in 64 bits
-// with wrap-around and the low 32 bits are the signed result.
+// An optional sign and the decimal digits that follow, read as readDigits does.
 std::int32_t readIniNumber(std::u16string_view value);
-
-// The digits of `base` (2, 10 or 16, either letter case) from the start of the
-// text, with the same accumulation as `readIniNumber`.
-std::int32_t readDigits(std::u16string_view digits, int base);
 
 } // namespace tovi

@@ -2,9 +2,10 @@
 
 #include "common/file_io.h"
 #include "common/text.h"
+#include "settings/eprom_types.h"
 #include "settings/ini_reader.h"
+#include "settings/ini_writer.h"
 
-#include <algorithm>
 #include <system_error>
 
 namespace tovi {
@@ -14,11 +15,6 @@ constexpr std::u16string_view windowGroup = u"Fenster";
 constexpr std::u16string_view emulatorGroup = u"Emulator";
 constexpr std::u16string_view memoryGroup = u"Speicher";
 
-constexpr std::u16string_view defaultComPort = u"COM4";
-constexpr std::u16string_view defaultEpromType = u"64";
-constexpr std::u16string_view epromTypes[] = {u"16",  u"32",  u"64",   u"E64",
-                                              u"128", u"256", u"E256", u"512"};
-
 constexpr std::array<WindowRect, windowCount> defaultWindowRects{{
     {0, 0, 800, 600},
     {0, 0, 500, 300},
@@ -26,59 +22,23 @@ constexpr std::array<WindowRect, windowCount> defaultWindowRects{{
     {550, 0, 200, 500},
 }};
 
-// "F0X" … "F3H": the window index, then one of X, Y, W, H.
-std::u16string windowKey(int window, char16_t letter) {
-    return u"F" + decimalText(window) + letter;
-}
-
-class FileWriter {
-public:
-    void group(std::u16string_view name) { line(u"[" + std::u16string(name) + u"]"); }
-    void value(std::u16string_view key, std::u16string_view text) {
-        line(std::u16string(key) + u" = " + std::u16string(text));
-    }
-    void number(std::u16string_view key, std::int64_t number) { value(key, decimalText(number)); }
-    void line(std::u16string_view text) { bytes_ += toUtf8(text) + "\r\n"; }
-    std::string bytes() const { return bytes_; }
-
-private:
-    std::string bytes_ = "\xEF\xBB\xBF";
-};
-
-std::int32_t numberOf(const IniGroup& group, std::u16string_view key) {
-    const auto value = findValue(group, key);
-    return value ? readIniNumber(*value) : 0;
-}
-
-std::optional<std::u16string> textOf(const IniGroup& group, std::u16string_view key) {
-    const auto value = findValue(group, key);
-    if (!value) {
-        return std::nullopt;
-    }
-    return std::u16string(trimBlanksAndTabs(*value));
-}
-
-void readWindowRects(const IniGroup& group, Settings& settings) {
+void readWindowRects(const IniGroupReader& group, Settings& settings) {
     for (int window = 0; window < windowCount; ++window) {
         WindowRect& rect = settings.windowRects[static_cast<std::size_t>(window)];
-        rect.x = numberOf(group, windowKey(window, u'X'));
-        rect.y = numberOf(group, windowKey(window, u'Y'));
-        rect.width = numberOf(group, windowKey(window, u'W'));
-        rect.height = numberOf(group, windowKey(window, u'H'));
+        rect.x = group.number(windowKey(window, u'X'));
+        rect.y = group.number(windowKey(window, u'Y'));
+        rect.width = group.number(windowKey(window, u'W'));
+        rect.height = group.number(windowKey(window, u'H'));
     }
 }
 
-bool isEpromType(std::u16string_view text) {
-    return std::ranges::find(epromTypes, text) != std::end(epromTypes);
-}
-
-void readEmulatorSettings(const IniGroup& group, EmulatorSettings& emulator) {
-    const auto comPort = textOf(group, u"COM").value_or(u"");
+void readEmulatorSettings(const IniGroupReader& group, EmulatorSettings& emulator) {
+    const auto comPort = group.text(u"COM").value_or(u"");
     emulator.comPort = comPort.empty() ? std::u16string(defaultComPort) : comPort;
-    const auto epromType = textOf(group, u"EPROM").value_or(u"");
-    emulator.epromType = isEpromType(epromType) ? epromType : std::u16string(defaultEpromType);
-    emulator.spiBackup = numberOf(group, u"SPI");
-    emulator.autoLoad = numberOf(group, u"AUTO");
+    const auto epromType = group.text(u"EPROM").value_or(u"");
+    emulator.epromType = isEpromTypeCode(epromType) ? epromType : std::u16string(defaultEpromType);
+    emulator.spiBackup = group.number(u"SPI");
+    emulator.autoLoad = group.number(u"AUTO");
 }
 
 // Decimal, "$" hexadecimal or "%" binary.
@@ -92,8 +52,8 @@ std::int32_t fillValueOf(std::u16string_view text) {
     return readIniNumber(text);
 }
 
-void readFillByte(const IniGroup& group, Settings& settings) {
-    const auto text = textOf(group, u"Wert").value_or(u"0");
+void readFillByte(const IniGroupReader& group, Settings& settings) {
+    const auto text = group.text(u"Wert").value_or(u"0");
     if (fillValueOf(text) == 255) {
         settings.fillByte = 0xFF;
     }
@@ -110,25 +70,42 @@ std::filesystem::path settingsFilePath() {
     return directory / settingsFileName;
 }
 
-void loadSettings(Settings& settings, const std::filesystem::path& file) {
-    const auto bytes = readFileBytes(file);
+std::u16string windowKey(int window, char16_t letter) {
+    return u"F" + decimalText(window) + letter;
+}
+
+std::u16string_view effectiveComPort(const EmulatorSettings& emulator) {
+    return emulator.comPort.empty() ? defaultComPort : std::u16string_view(emulator.comPort);
+}
+
+std::u16string_view effectiveEpromType(const EmulatorSettings& emulator) {
+    return emulator.epromType.empty() ? defaultEpromType : std::u16string_view(emulator.epromType);
+}
+
+SettingsFile loadSettings(Settings& settings, const std::filesystem::path& file) {
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        return SettingsFile::Missing;
+    }
+    const auto bytes = readFileBytes(file, largestSettingsFile);
     if (!bytes) {
-        return;
+        return SettingsFile::Unreadable;
     }
     const auto document = IniDocument::fromBytes(*bytes);
-    if (const auto* group = document.group(windowGroup)) {
-        readWindowRects(*group, settings);
+    if (const auto group = document.group(windowGroup)) {
+        readWindowRects({document, *group}, settings);
     }
-    if (const auto* group = document.group(emulatorGroup)) {
-        readEmulatorSettings(*group, settings.emulator);
+    if (const auto group = document.group(emulatorGroup)) {
+        readEmulatorSettings({document, *group}, settings.emulator);
     }
-    if (const auto* group = document.group(memoryGroup)) {
-        readFillByte(*group, settings);
+    if (const auto group = document.group(memoryGroup)) {
+        readFillByte({document, *group}, settings);
     }
+    return SettingsFile::Read;
 }
 
 std::string settingsFileContent(const Settings& settings) {
-    FileWriter writer;
+    IniWriter writer;
     writer.line(u"");
     writer.group(windowGroup);
     for (int window = 0; window < windowCount; ++window) {

@@ -2,6 +2,7 @@
 // The persistent settings and the settings file "tovi.ini".
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -43,12 +44,26 @@ struct Settings {
     bool operator==(const Settings&) const = default;
 };
 
+// "F0X" … "F3H": "F", the window number, then one of X, Y, W, H.
+std::u16string windowKey(int window, char16_t letter);
+
+// What an empty text in memory stands for, wherever the value is used. The
+// empty texts themselves stay, so the first-start file keeps its empty values.
+std::u16string_view effectiveComPort(const EmulatorSettings& emulator);
+std::u16string_view effectiveEpromType(const EmulatorSettings& emulator);
+
 // "tovi.ini" in the current working directory, formed anew at every call.
 std::filesystem::path settingsFilePath();
 
-// Reads the file into `settings`; what the file lacks keeps its value. An
-// unreadable file changes nothing.
-void loadSettings(Settings& settings, const std::filesystem::path& file);
+// A settings file larger than this is not read: no hand-edited file is.
+inline constexpr std::size_t largestSettingsFile = std::size_t{1} << 20;
+
+enum class SettingsFile { Missing, Read, Unreadable };
+
+// Reads the file into `settings`; what the file lacks keeps its value. A file
+// that exists but cannot be read, or is larger than largestSettingsFile,
+// changes nothing and is reported as Unreadable.
+SettingsFile loadSettings(Settings& settings, const std::filesystem::path& file);
 
 // Writes the whole file (byte-order mark, CR LF, 25 lines) by replacing it
 // atomically; returns false when it could not be written.

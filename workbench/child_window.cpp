@@ -7,6 +7,8 @@
 #include <QProxyStyle>
 #include <QStyleOption>
 
+#include <algorithm>
+
 namespace tovi {
 namespace {
 
@@ -54,6 +56,18 @@ void ChildWindow::placeAt(const WindowRect& rect) {
 
 void ChildWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
+}
+
+// A title bar above the top could not be reached again, so the top edge stays inside.
+WindowRect fitInto(const WindowRect& rect, const QSize& area) {
+    constexpr int visibleStrip = 40;
+    const std::int32_t width = std::min<std::int32_t>(rect.width, area.width());
+    const std::int32_t height = std::min<std::int32_t>(rect.height, area.height());
+    const std::int32_t x = std::clamp<std::int32_t>(rect.x, std::min(0, visibleStrip - width),
+                                                    std::max(0, area.width() - visibleStrip));
+    const std::int32_t y =
+        std::clamp<std::int32_t>(rect.y, 0, std::max(0, area.height() - visibleStrip));
+    return {x, y, width, height};
 }
 
 QStyle* createToolWindowStyle(QObject* owner) {

@@ -22,6 +22,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 };
 
+// The rectangle reduced to fit into an area of the given size: no larger
+// than the area, and placed so that a strip of its title bar stays inside.
+WindowRect fitInto(const WindowRect& rect, const QSize& area);
+
 // The style of the child windows: the application's, with the lower title bar
 // of a tool window.
 QStyle* createToolWindowStyle(QObject* owner);

@@ -73,7 +73,4 @@ inline constexpr std::array<Command, 14> commandTable{{
 }};
 // clang-format on
 
-// The row of `id`; every id of the enumeration has one.
-const Command& commandFor(CommandId id);
-
 } // namespace tovi

@@ -1,9 +1,10 @@
 #include "workbench/main_window.h"
 
-#include "assembler/assembly_driver.h"
 #include "common/source_text.h"
+#include "common/text.h"
 #include "emulator/emulator_link.h"
-#include "emulator/qt_text.h"
+#include "image/assembly_driver.h"
+#include "qtshared/qt_text.h"
 #include "workbench/caret_field.h"
 #include "workbench/child_window.h"
 #include "workbench/icons.h"
@@ -33,6 +34,8 @@ namespace tovi {
 namespace {
 
 constexpr int caretSamplingMilliseconds = 200;
+// The status list forgets its oldest lines beyond this many.
+constexpr int maxStatusLines = 10'000;
 constexpr int caretFieldWidth = 200;
 // Below this a stored window size is not usable, and the built-in layout is taken.
 constexpr int smallestWidth = 100;
@@ -48,6 +51,10 @@ QFont loadEditorFont() {
     return fixed;
 }
 
+QSize availableScreenSize() {
+    return QGuiApplication::primaryScreen()->availableGeometry().size();
+}
+
 WindowRect builtInRect(int n) {
     Settings builtIn;
     setDefaultWindowRects(builtIn);
@@ -56,7 +63,7 @@ WindowRect builtInRect(int n) {
 
 } // namespace
 
-MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent)
+MainWindow::MainWindow(PersistentSettings& settings, UserDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), settings_(settings), dialogs_(dialogs),
       assembler_(std::make_unique<Assembler>()) {
     setWindowTitle(QStringLiteral("Tovi"));
@@ -67,10 +74,10 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
     createActions();
     createToolBar();
     createMenus();
+    createStatusBar();
     createWorkspace();
     createChildWindows();
     createEditorPopup();
-    createStatusBar();
     sourceFiles_ = std::make_unique<SourceFiles>(
         SourceView{sourceEditor_, childWindows_[sourceWindow], fileLabel_, this}, dialogs_,
         [this](std::u16string_view line) { appendStatus(line); });
@@ -85,12 +92,12 @@ MainWindow::MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent
 
 MainWindow::~MainWindow() = default;
 
-// Centred on the primary screen with the stored inner size; a window larger
-// than the screen starts at its left or top edge.
+// Centred on the primary screen with the stored inner size, reduced to what
+// the screen offers.
 void MainWindow::placeMainWindow() {
-    const WindowRect rect = openingRect(mainWindow);
-    resize(rect.width, rect.height);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const WindowRect rect = fitInto(openingRect(mainWindow), screen.size());
+    resize(rect.width, rect.height);
     move(screen.left() + std::max(0, (screen.width() - rect.width) / 2),
          screen.top() + std::max(0, (screen.height() - rect.height) / 2));
 }
@@ -116,7 +123,8 @@ void MainWindow::createActions() {
         action(id)->setCheckable(true);
         fillChoice->addAction(action(id));
     }
-    action(settings_.fillByte == 0xFF ? CommandId::FillFF : CommandId::Fill00)->setChecked(true);
+    action(settings_.values().fillByte == 0xFF ? CommandId::FillFF : CommandId::Fill00)
+        ->setChecked(true);
 }
 
 void MainWindow::createToolBar() {
@@ -179,6 +187,7 @@ void MainWindow::createChildWindows() {
     statusList_ = new QPlainTextEdit(QStringLiteral("Willkommen an Bord!"));
     statusList_->setObjectName(QStringLiteral("statusList"));
     statusList_->setReadOnly(true);
+    statusList_->setMaximumBlockCount(maxStatusLines);
     statusList_->setLineWrapMode(QPlainTextEdit::NoWrap);
     childWindows_[statusWindow] =
         addChildWindow(statusWindow, QStringLiteral("Status"), statusList_);
@@ -197,7 +206,8 @@ void MainWindow::createChildWindows() {
 ChildWindow* MainWindow::addChildWindow(int n, const QString& title, QWidget* content) {
     auto* window = new ChildWindow(title, content, toolWindowStyle_);
     workspace_->addSubWindow(window);
-    window->placeAt(openingRect(n));
+    // The workspace scrolls, so a child window may be as large as the screen.
+    window->placeAt(fitInto(openingRect(n), availableScreenSize()));
     window->show();
     return window;
 }
@@ -235,7 +245,7 @@ void MainWindow::startCaretTimer() {
 }
 
 void MainWindow::trackGeometry() {
-    windowTracker_ = new WindowTracker(settings_.windowRects, this);
+    windowTracker_ = new WindowTracker(settings_.values().windowRects, this);
     windowTracker_->trackMainWindow(this);
     for (int n = sourceWindow; n < windowCount; ++n) {
         windowTracker_->trackChildWindow(n, childWindows_[static_cast<std::size_t>(n)]);
@@ -306,17 +316,19 @@ void MainWindow::runCommand(CommandId id) {
 }
 
 void MainWindow::appendStatus(std::u16string_view line) {
-    statusList_->appendPlainText(toQString(line));
+    statusList_->appendPlainText(toQString(withoutControlCharacters(line)));
 }
 
+// Only the lines the list keeps are handed to it.
 void MainWindow::appendStatusLines(const std::vector<std::u16string>& lines) {
     if (lines.empty()) {
         return;
     }
+    const std::size_t first = lines.size() - std::min<std::size_t>(lines.size(), maxStatusLines);
     QStringList texts;
-    texts.reserve(static_cast<qsizetype>(lines.size()));
-    for (const auto& line : lines) {
-        texts << toQString(line);
+    texts.reserve(static_cast<qsizetype>(lines.size() - first));
+    for (std::size_t i = first; i < lines.size(); ++i) {
+        texts << toQString(withoutControlCharacters(lines[i]));
     }
     statusList_->appendPlainText(texts.join(u'\n'));
 }
@@ -335,7 +347,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::assemble() {
     const std::vector<std::u16string> lines =
         splitLines(sourceEditor_->toPlainText().toStdU16String());
-    const AssemblyRequest request{lines, sourceFiles_->sourcePath(), {}, settings_.fillByte};
+    const AssemblyRequest request{
+        lines, sourceFiles_->sourcePath(), {}, settings_.values().fillByte};
     // A faulty source can produce many thousands of error lines: they go into
     // the status list in one update.
     std::vector<std::u16string> statusLines;
@@ -396,14 +409,14 @@ void MainWindow::exitProgram() {
 }
 
 void MainWindow::setFillByte(std::uint8_t value) {
-    settings_.fillByte = value;
+    settings_.values().fillByte = value;
     action(CommandId::Fill00)->setChecked(value == 0x00);
     action(CommandId::FillFF)->setChecked(value == 0xFF);
 }
 
 // The stored rectangle, unless it is too small to work with.
 WindowRect MainWindow::openingRect(int n) const {
-    const WindowRect stored = settings_.windowRects[static_cast<std::size_t>(n)];
+    const WindowRect stored = settings_.values().windowRects[static_cast<std::size_t>(n)];
     if (stored.width < smallestWidth || stored.height < smallestHeight) {
         return builtInRect(n);
     }

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/settings.h"
+#include "settings/persistent_settings.h"
 #include "workbench/command_table.h"
 
 class QLabel;
@@ -41,7 +41,7 @@ class MainWindow : public QMainWindow {
 public:
     // `settings` lives for the whole run; the window keeps its window
     // rectangles and fill byte up to date.
-    MainWindow(Settings& settings, UserDialogs& dialogs, QWidget* parent = nullptr);
+    MainWindow(PersistentSettings& settings, UserDialogs& dialogs, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     void runCommand(CommandId id);
@@ -51,7 +51,7 @@ public:
     // Adds several lines at once, as one update of the status list.
     void appendStatusLines(const std::vector<std::u16string>& lines);
 
-    Settings& settings() { return settings_; }
+    Settings& settings() { return settings_.values(); }
     const std::u16string& binaryPath() const { return binaryPath_; }
     // Set once "Beenden" has been confirmed; the window then closes.
     bool quitRequested() const { return quitRequested_; }
@@ -88,7 +88,7 @@ private:
     QAction* action(CommandId id) const { return actions_.at(id); }
     WindowRect openingRect(int n) const;
 
-    Settings& settings_;
+    PersistentSettings& settings_;
     UserDialogs& dialogs_;
     std::unique_ptr<Assembler> assembler_;
     std::unique_ptr<SourceFiles> sourceFiles_;

@@ -1,7 +1,7 @@
 #include "workbench/source_files.h"
 
 #include "common/file_io.h"
-#include "emulator/qt_text.h"
+#include "qtshared/qt_text.h"
 #include "workbench/source_format.h"
 #include "workbench/user_dialogs.h"
 
@@ -9,6 +9,10 @@
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace tovi {
 namespace {
@@ -57,8 +61,10 @@ void SourceFiles::loadSource() {
         return;
     }
     const std::u16string path = chosen.toStdU16String();
-    const auto bytes = readFileBytes(toPath(path));
-    if (!bytes) {
+    const auto bytes = readBytesUpToNul(toPath(path));
+    std::error_code error;
+    const auto size = std::filesystem::file_size(toPath(path), error);
+    if (!bytes || error) {
         appendStatus_(u"Fehler beim Laden der Quelle");
         dialogs_.error(view_.dialogParent, QStringLiteral("Fehler"),
                        QStringLiteral("'") + toQString(fileNamePart(path)) +
@@ -66,18 +72,22 @@ void SourceFiles::loadSource() {
         return;
     }
     sourcePath_ = path;
+    rememberFile(sourcePath_);
     replaceEditorText(toQString(editorTextFromFile(*bytes)));
     showClean();
     showFileName();
-    appendStatus_(sourcePath_ + byteCountText(bytes->size()) + u" geladen");
+    appendStatus_(sourcePath_ + byteCountText(size) + u" geladen");
     view_.editor->setFocus();
 }
 
 void SourceFiles::saveSource(SaveMode mode) {
-    if ((sourcePath_.empty() || mode == SaveMode::SaveAs) && !chooseSavePath()) {
+    const bool askForPath = sourcePath_.empty() || mode == SaveMode::SaveAs;
+    const std::u16string target = askForPath ? chooseSavePath() : sourcePath_;
+    if (target.empty() || !mayReplace(target, askForPath)) {
         appendStatus_(u"Speichern der Quelle abgebrochen");
         return;
     }
+    sourcePath_ = target;
     bool lossy = false;
     const std::string bytes = sourceFileBytes(view_.editor->toPlainText().toStdU16String(), &lossy);
     if (!writeFileAtomically(toPath(sourcePath_), bytes)) {
@@ -87,6 +97,7 @@ void SourceFiles::saveSource(SaveMode mode) {
                            QStringLiteral("' konnte nicht gespeichert werden!"));
         return;
     }
+    rememberFile(sourcePath_);
     showClean();
     showFileName();
     appendStatus_(sourcePath_ + byteCountText(bytes.size()) + u" gespeichert");
@@ -107,16 +118,39 @@ bool SourceFiles::confirmDiscard(const QString& question) {
     return !modified_ || dialogs_.question(view_.dialogParent, QStringLiteral("Warnung"), question);
 }
 
-// Asks for the file to save under; the path is taken exactly as chosen.
-bool SourceFiles::chooseSavePath() {
-    const QString chosen =
-        dialogs_.saveFileName(view_.dialogParent, QStringLiteral("Quelle speichern unter"),
-                              toQString(sourcePath_), fileFilters);
-    if (chosen.isEmpty()) {
-        return false;
+// Asks for the file to save under, exactly as chosen; empty when cancelled.
+std::u16string SourceFiles::chooseSavePath() {
+    return dialogs_
+        .saveFileName(view_.dialogParent, QStringLiteral("Quelle speichern unter"),
+                      toQString(sourcePath_), fileFilters)
+        .toStdU16String();
+}
+
+// An existing file is replaced without a question only when this run has
+// loaded or saved it and the user did not pick it in the save dialog.
+bool SourceFiles::mayReplace(const std::u16string& path, bool chosenInDialog) {
+    std::error_code error;
+    if (!std::filesystem::exists(toPath(path), error)) {
+        return true;
     }
-    sourcePath_ = chosen.toStdU16String();
-    return true;
+    if (!chosenInDialog && isKnownFile(path)) {
+        return true;
+    }
+    return dialogs_.question(view_.dialogParent, QStringLiteral("Warnung"),
+                             QStringLiteral("Die Datei '") + toQString(fileNamePart(path)) +
+                                 QStringLiteral("' existiert bereits. Überschreiben?"));
+}
+
+void SourceFiles::rememberFile(const std::u16string& path) {
+    if (!isKnownFile(path)) {
+        knownFiles_.push_back(path);
+    }
+}
+
+bool SourceFiles::isKnownFile(const std::u16string& path) const {
+    return std::ranges::any_of(knownFiles_, [&path](const std::u16string& known) {
+        return isSameFile(toPath(known), toPath(path));
+    });
 }
 
 void SourceFiles::replaceEditorText(const QString& text) {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 #include "common/text.h"
 
@@ -46,11 +47,13 @@ public:
     // otherwise only when the user answers the question with Yes.
     bool confirmDiscard(const QString& question);
 
-    bool isModified() const { return modified_; }
     const std::u16string& sourcePath() const { return sourcePath_; }
 
 private:
-    bool chooseSavePath();
+    std::u16string chooseSavePath();
+    bool mayReplace(const std::u16string& path, bool chosenInDialog);
+    void rememberFile(const std::u16string& path);
+    bool isKnownFile(const std::u16string& path) const;
     void replaceEditorText(const QString& text);
     void showClean();
     void showFileName();
@@ -59,6 +62,7 @@ private:
     UserDialogs& dialogs_;
     StatusSink appendStatus_;
     std::u16string sourcePath_;
+    std::vector<std::u16string> knownFiles_; // loaded or saved during this run
     bool modified_ = false;
     bool replacingText_ = false;
 };

@@ -5,16 +5,12 @@
 
 #include <memory>
 
-#include "settings/settings.h"
+#include "settings/persistent_settings.h"
 
 namespace tovi {
 
 class MainWindow;
 class UserDialogs;
-
-// Reads "tovi.ini" from the working directory; when there is none, takes the
-// built-in window layout and writes the file at once.
-void readOrCreateSettingsFile(Settings& settings);
 
 class Workbench {
 public:
@@ -23,13 +19,12 @@ public:
     ~Workbench();
 
     MainWindow& mainWindow() { return *window_; }
-    const Settings& settings() const { return settings_; }
 
     // Writes the settings file with the state of this moment.
     void finish();
 
 private:
-    Settings settings_;
+    PersistentSettings settings_;
     std::unique_ptr<MainWindow> window_;
 };
 

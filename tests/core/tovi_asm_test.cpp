@@ -1,153 +1,79 @@
-// tovi-asm as a process: arguments, output, exit status and the binary file.
+// tovi-asm as a process: what it prints, what it writes, how it exits.
 
-#include <gtest/gtest.h>
+#include "support.h"
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
-#include <fstream>
-
-#include "common/file_io.h"
-#include "test_support.h"
-
-namespace tovi {
+namespace tovi::test {
 namespace {
 
-using tovi::testing::ScratchDirectory;
-
-struct Outcome {
-    int exitStatus = -1;
-    std::string out;
-    std::string err;
+struct Call {
+    const char* name;
+    std::string source; // written to p.asm first
+    std::vector<std::string> arguments;
+    int exitStatus;
+    std::string out; // "$" stands for the scratch directory
+    std::string errHas = "";
+    std::string binary = "<missing>"; // p.bin afterwards
 };
 
-std::string quoted(const std::string& argument) {
-    std::string text = "'";
-    for (char c : argument) {
-        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+std::string expanded(std::string text, const Scratch& dir) {
+    for (auto at = text.find('$'); at != std::string::npos; at = text.find('$', at)) {
+        text.replace(at, 1, dir.path().string());
     }
-    return text + "'";
+    return text;
 }
 
-Outcome runToviAsm(const std::vector<std::string>& arguments, const std::filesystem::path& dir) {
-    std::string command = quoted(TOVI_ASM_EXECUTABLE);
-    for (const auto& argument : arguments) {
-        command += " " + quoted(argument);
-    }
-    const auto errFile = dir / "stderr.txt";
-    command += " 2>" + quoted(errFile.string());
-    Outcome outcome;
-    FILE* pipe = popen(command.c_str(), "r");
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        outcome.out.append(buffer.data(), n);
-    }
-    const int status = pclose(pipe);
-    outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.err = readFileBytes(errFile).value_or("");
-    return outcome;
-}
+const std::string summary = "Assemblieren ohne Fehler beendet.\n";
 
-void writeFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-class ToviAsm : public ::testing::Test {
-protected:
-    std::string path(const std::string& name) const { return (dir_.path() / name).string(); }
-    ScratchDirectory dir_;
-};
-
-TEST_F(ToviAsm, AssemblesBesideTheSource) {
-    writeFile(path("blink.asm"),
-              "ORG 0\r\n   JMP START\r\nSTART:\r\n   SEL RB0\r\n   JMP START\r\n");
-    const Outcome result = runToviAsm({path("blink.asm")}, dir_.path());
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out,
-              path("blink.bin") + " (5 Byte) gespeichert\nAssemblieren ohne Fehler beendet.\n");
-    EXPECT_EQ(readFileBytes(path("blink.bin")), std::string("\x04\x02\xC5\x04\x02", 5));
-}
-
-TEST_F(ToviAsm, ListsTheObjectCodeFirst) {
-    writeFile(path("p.asm"), "org 2\rnop\rmov a,#0ffh");
-    const Outcome result = runToviAsm({"--list", "--fill", "FF", path("p.asm")}, dir_.path());
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out, "Adr Opcode\n002 00   \n003 23 FF\n" + path("p.bin") +
-                              " (5 Byte) gespeichert\nAssemblieren ohne Fehler beendet.\n");
-    EXPECT_EQ(readFileBytes(path("p.bin")), std::string("\xFF\xFF\x00\x23\xFF", 5));
-}
-
-TEST_F(ToviAsm, WritesWhereDashOSays) {
-    writeFile(path("p.asm"), "ret");
-    const Outcome result = runToviAsm({"-o", path("rom.img"), path("p.asm")}, dir_.path());
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(readFileBytes(path("rom.img")), "\x83");
-    EXPECT_FALSE(std::filesystem::exists(path("p.bin")));
-}
-
-TEST_F(ToviAsm, ReportsSourceErrorsInUtf8) {
-    // Windows-1252 source: the label "Größe" written with bytes F6 and DF.
-    writeFile(path("f.asm"), "mov a,#256\njmp Gr\xF6\xDF"
-                             "e\n");
-    const Outcome result = runToviAsm({path("f.asm")}, dir_.path());
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.out, "Zeile: 1 -> Wert außerhalb des zulässigen Bereiches\n"
-                          "1 Fehler beim Assemblieren!\n");
-    EXPECT_FALSE(std::filesystem::exists(path("f.bin")));
-}
-
-TEST_F(ToviAsm, ReadsUpToTheFirstNulByte) {
-    writeFile(path("n.asm"), std::string("nop\n\0garbage here\n", 19));
-    const Outcome result = runToviAsm({path("n.asm")}, dir_.path());
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(readFileBytes(path("n.bin")), std::string(1, '\0'));
-}
-
-TEST_F(ToviAsm, BlankSourceIsNothingToAssemble) {
-    writeFile(path("leer.asm"), "    ");
-    const Outcome result = runToviAsm({path("leer.asm")}, dir_.path());
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.out, "Es gibt nichts zu assemblieren.\n");
-    EXPECT_FALSE(std::filesystem::exists(path("leer.bin")));
-}
-
-TEST_F(ToviAsm, UsageAndInputErrorsExitWithTwo) {
-    writeFile(path("p.asm"), "nop");
-    const std::vector<std::vector<std::string>> calls = {
-        {},
-        {"--fill", "12", path("p.asm")},
-        {"--fill"},
-        {"-o"},
-        {"--bogus", path("p.asm")},
-        {path("p.asm"), path("p.asm")},
-        {path("fehlt.asm")},
-        {dir_.path().string()},
+TEST(ToviAsm, PrintsWritesAndExitsAsAsked) {
+    // clang-format off
+    const Call calls[] = {
+        {"beside the source", "ORG 0\r\n   JMP START\r\nSTART:\r\n   SEL RB0\r\n   JMP START\r\n",
+         {"p.asm"}, 0, "p.bin (5 Byte) gespeichert\n" + summary, "", "\x04\x02\xC5\x04\x02"},
+        {"listing first, fill FF", "org 2\rnop\rmov a,#0ffh", {"--list", "--fill", "ff", "p.asm"}, 0,
+         "Adr Opcode\n002 00   \n003 23 FF\np.bin (5 Byte) gespeichert\n" + summary, "",
+         std::string("\xFF\xFF\x00\x23\xFF", 5)},
+        {"to -o", "ret", {"-o", "rom.img", "p.asm"}, 0, "rom.img (1 Byte) gespeichert\n" + summary},
+        {"errors in UTF-8", "mov a,#256\njmp Gr\xF6\xDF" "e\n", {"p.asm"}, 1,
+         "Zeile: 1 -> Wert außerhalb des zulässigen Bereiches\n1 Fehler beim Assemblieren!\n"},
+        {"only heading after errors", "xyz", {"--list", "p.asm"}, 1,
+         "Adr Opcode\nZeile: 1 -> Syntaxfehler\n1 Fehler beim Assemblieren!\n"},
+        {"up to the first NUL", std::string("nop\n\0garbage\n", 14), {"p.asm"}, 0,
+         "p.bin (1 Byte) gespeichert\n" + summary, "", std::string(1, '\0')},
+        {"blanks only", "    ", {"p.asm"}, 1, "Es gibt nichts zu assemblieren.\n"},
+        {"unwritable binary", "nop", {"-o", ".", "p.asm"}, 2,
+         "Fehler beim Speichern der Binärdatei .\n" + summary, "nicht geschrieben werden"},
+        {"-o is the source", "nop", {"-o", "./p.asm", "p.asm"}, 2, "", "ist die Quelldatei selbst"},
+        {"no source", "nop", {}, 2, "", "QUELLE fehlt\nAufruf: tovi-asm [OPTIONEN] QUELLE"},
+        {"bad fill", "nop", {"--fill", "12", "p.asm"}, 2, "", "--fill erwartet 00 oder FF"},
+        {"-o without a file", "nop", {"-o"}, 2, "", "-o erwartet einen Wert"},
+        {"unknown option", "nop", {"--bogus", "p.asm"}, 2, "", "unerwartetes Argument: --bogus"},
+        {"two sources", "nop", {"p.asm", "p.asm"}, 2, "", "unerwartetes Argument: p.asm"},
+        {"missing source", "nop", {"fehlt.asm"}, 2, "", "fehlt.asm kann nicht gelesen werden"},
+        {"help", "nop", {"--help"}, 0, "Aufruf: tovi-asm [OPTIONEN] QUELLE"},
     };
-    for (const auto& call : calls) {
-        const Outcome result = runToviAsm(call, dir_.path());
-        EXPECT_EQ(result.exitStatus, 2) << ::testing::PrintToString(call);
-        EXPECT_FALSE(result.err.empty());
-        EXPECT_TRUE(result.out.empty());
+    // clang-format on
+    for (const Call& call : calls) {
+        Scratch dir;
+        writeFile(dir / "p.asm", call.source);
+        const ProcessRun run = runProgram(TOVI_ASM_EXECUTABLE, call.arguments, dir);
+        EXPECT_EQ(run.exitStatus, call.exitStatus) << call.name;
+        if (call.exitStatus == 0 && call.out.starts_with("Aufruf")) {
+            EXPECT_TRUE(run.out.starts_with(call.out)) << run.out;
+        } else {
+            EXPECT_EQ(run.out, expanded(call.out, dir)) << call.name;
+        }
+        EXPECT_NE(run.err.find(call.errHas), std::string::npos) << call.name << ": " << run.err;
+        EXPECT_EQ(fileBytes(dir / "p.bin"), call.binary) << call.name;
+        EXPECT_EQ(fileBytes(dir / "p.asm"), call.source) << call.name;
     }
 }
 
-TEST_F(ToviAsm, UnwritableBinaryExitsWithTwo) {
-    writeFile(path("p.asm"), "nop");
-    std::filesystem::create_directory(path("p.bin"));
-    const Outcome result = runToviAsm({path("p.asm")}, dir_.path());
-    EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_EQ(result.out, "Fehler beim Speichern der Binärdatei " + path("p.bin") +
-                              "\nAssemblieren ohne Fehler beendet.\n");
-    EXPECT_FALSE(result.err.empty());
-}
-
-TEST_F(ToviAsm, HelpPrintsUsage) {
-    const Outcome result = runToviAsm({"--help"}, dir_.path());
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_NE(result.out.find("Aufruf: tovi-asm [OPTIONEN] QUELLE"), std::string::npos);
+TEST(ToviAsm, ShowsControlCharactersOfFileNamesAsQuestionMarks) {
+    Scratch dir;
+    writeFile(dir / "a\nb\x1B.asm", "nop");
+    const ProcessRun run = runProgram(TOVI_ASM_EXECUTABLE, {"a\nb\x1B.asm"}, dir);
+    EXPECT_EQ(run.out, "a?b?.bin (1 Byte) gespeichert\n" + summary);
 }
 
 } // namespace
-} // namespace tovi
+} // namespace tovi::test

@@ -9,7 +9,7 @@
 #include <array>
 #include <stdexcept>
 
-namespace tovi::testing {
+namespace tovi::test {
 
 FakeEmulator::FakeEmulator(Behaviour behaviour) : behaviour_(behaviour) {
     std::array<char, 256> name{};
@@ -137,4 +137,4 @@ void FakeEmulator::answer(const std::string& unit) {
     }
 }
 
-} // namespace tovi::testing
+} // namespace tovi::test

@@ -14,7 +14,7 @@
 
 #include "emulator/com_port_names.h"
 
-namespace tovi::testing {
+namespace tovi::test {
 
 enum class Answer {
     AtOnce,       // one line as soon as a command or block is complete
@@ -80,4 +80,4 @@ private:
     std::thread thread_;
 };
 
-} // namespace tovi::testing
+} // namespace tovi::test

@@ -1,4 +1,4 @@
-#include "emulator/object_image.h"
+#include "image/object_image.h"
 
 #include <algorithm>
 
@@ -28,7 +28,7 @@ void appendHex(std::u16string& text, unsigned value, int digits) {
 }
 
 void storeByte(ObjectImage& image, std::int64_t address, std::uint8_t value) {
-    if (address < 0 || address >= programMemorySize) {
+    if (address < 0 || address >= mcs48::imageSize) {
         return; // never outside the image; the assembler rejects such code beforehand
     }
     image.bytes[static_cast<std::size_t>(address)] = value;
@@ -74,6 +74,8 @@ ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte) {
     image.bytes.fill(fillByte);
     image.listing.reserve(static_cast<std::size_t>(table.size()) + 1);
     image.listing.emplace_back(listingHeading);
+    image.rowLines.push_back(0);
+    image.rowAddresses.push_back(-1);
     for (int i = 0; i <= table.lastLine; ++i) {
         const SourceLine& line = table.records[static_cast<std::size_t>(i)];
         if (line.byteCount <= 0) {
@@ -81,7 +83,8 @@ ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte) {
         }
         const bool hasSecondByte = !line.byte2Bits.empty();
         const std::int64_t lastAddress = std::int64_t{line.address} + (hasSecondByte ? 1 : 0);
-        const std::int64_t lastStored = std::min<std::int64_t>(lastAddress, programMemorySize - 1);
+        const std::int64_t lastStored =
+            std::min<std::int64_t>(lastAddress, mcs48::highestImageAddress);
         if (lastStored > image.highestAddress) {
             image.highestAddress = static_cast<int>(lastStored);
         }
@@ -92,6 +95,8 @@ ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte) {
             storeByte(image, lastAddress, second);
         }
         image.listing.push_back(listingRow(line.address, first, hasSecondByte ? &second : nullptr));
+        image.rowLines.push_back(line.lineNumber);
+        image.rowAddresses.push_back(line.address);
     }
     return image;
 }
@@ -121,7 +126,9 @@ BuiltImage buildObjectImage(const LineTable& table, const ImageTarget& target,
                               : std::u16string(target.binaryPathOverride);
     const auto length = static_cast<std::size_t>(built.image.imageLength());
     const std::string_view bytes(reinterpret_cast<const char*>(built.image.bytes.data()), length);
-    if (!writeFileAtomically(toPath(path), bytes)) {
+    // However the paths are spelled, the image never replaces its own source.
+    const bool isSource = isSameFile(toPath(path), toPath(target.sourcePath));
+    if (isSource || !writeFileAtomically(toPath(path), bytes)) {
         appendStatus(u"Fehler beim Speichern der Binärdatei " + path);
         built.binaryPath = std::u16string();
         return built;

@@ -1,4 +1,4 @@
-#include "assembler/assembly_driver.h"
+#include "image/assembly_driver.h"
 
 #include <algorithm>
 

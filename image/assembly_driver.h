@@ -11,7 +11,7 @@
 
 #include "assembler/source_line.h"
 #include "common/text.h"
-#include "emulator/object_image.h"
+#include "image/object_image.h"
 
 namespace tovi {
 
@@ -43,8 +43,6 @@ public:
     // the summary through appendStatus; a text of blanks only appends nothing
     // and gives NothingToAssemble (the caller tells the user).
     AssemblyResult assemble(const AssemblyRequest& request, const StatusSink& appendStatus);
-
-    const LineTable& lineTable() const { return table_; }
 
 private:
     LineTable table_;

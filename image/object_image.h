@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "assembler/address_assignment.h"
 #include "assembler/source_line.h"
+#include "common/mcs48_memory.h"
 #include "common/text.h"
 
 namespace tovi {
@@ -17,9 +17,13 @@ namespace tovi {
 inline constexpr std::u16string_view listingHeading = u"Adr Opcode";
 
 struct ObjectImage {
-    std::array<std::uint8_t, programMemorySize> bytes{};
+    std::array<std::uint8_t, mcs48::imageSize> bytes{};
     int highestAddress = 0;              // highest address holding a byte of any code-bearing line
     std::vector<std::u16string> listing; // the heading, then one row per code-bearing line
+    // For each listing row: the source line that produced it and its address;
+    // 0 and -1 for the heading.
+    std::vector<std::int32_t> rowLines;
+    std::vector<std::int32_t> rowAddresses;
 
     int imageLength() const { return highestAddress + 1; }
 };

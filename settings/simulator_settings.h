@@ -1,0 +1,35 @@
+#pragma once
+// What the debugger keeps between runs in "tovi-sim.ini", beside "tovi.ini"
+// and in its style: the chip, the clock and the place of the Simulator window.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "settings/settings.h"
+
+namespace tovi {
+
+inline constexpr char simulatorSettingsFileName[] = "tovi-sim.ini";
+
+struct SimulatorSettings {
+    WindowRect window{120, 20, 620, 460}; // frame in the workspace, inner size
+    std::u16string chip = u"8049";        // "8048", "8049" or "8050"
+    std::int32_t clockKHz = 6000;
+
+    bool operator==(const SimulatorSettings&) const = default;
+};
+
+// "tovi-sim.ini" in the current working directory.
+std::filesystem::path simulatorSettingsFilePath();
+
+// Reads what the file holds; a value out of range keeps the one given.
+SettingsFile loadSimulatorSettings(SimulatorSettings& settings, const std::filesystem::path& file);
+
+// The file's exact bytes: byte-order mark, CR LF, the window group, then the
+// simulator group.
+std::string simulatorSettingsContent(const SimulatorSettings& settings);
+
+bool saveSimulatorSettings(const SimulatorSettings& settings, const std::filesystem::path& file);
+
+} // namespace tovi
