@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "settings/ini_reader.h"
-#include "settings/settings.h"
+#include "settings/persistent_settings.h"
 #include "support.h"
 
 namespace tovi::test {

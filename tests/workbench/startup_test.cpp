@@ -1,100 +1,121 @@
-// Start-up and the orderly end: the settings file before the window shows,
-// the main window's size and place, the state restored after a restart.
+// The settings file at the first start, at the next start and at the orderly
+// end: the windows' places and sizes and the fill choice.
 
-#include <QGuiApplication>
-#include <QScreen>
+#include <climits>
 
 #include "workbench_fixture.h"
 
 namespace tovi::test {
 namespace {
 
-// The file a first start writes: the built-in layout, empty emulator values.
-const std::string firstStartFile = "\xEF\xBB\xBF\r\n"
-                                   "[Fenster]\r\n"
-                                   "F0X = 0\r\nF0Y = 0\r\nF0W = 800\r\nF0H = 600\r\n"
-                                   "F1X = 0\r\nF1Y = 0\r\nF1W = 500\r\nF1H = 300\r\n"
-                                   "F2X = 0\r\nF2Y = 400\r\nF2W = 500\r\nF2H = 100\r\n"
-                                   "F3X = 550\r\nF3Y = 0\r\nF3W = 200\r\nF3H = 500\r\n"
-                                   "[Emulator]\r\n"
-                                   "COM = \r\nEPROM = \r\nSPI = 0\r\nAUTO = 0\r\n"
-                                   "[Speicher]\r\n"
-                                   "Wert = 0\r\n";
-
-QPoint centredOnScreen(QSize size) {
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    return screen.topLeft() + QPoint(std::max(0, (screen.width() - size.width()) / 2),
-                                     std::max(0, (screen.height() - size.height()) / 2));
+// A child window's place and the size of its inside, as the settings keep them.
+WindowRect innerRect(const QMdiSubWindow* window) {
+    return {window->x(), window->y(), window->widget()->width(), window->widget()->height()};
 }
 
-class StartupTest : public WorkbenchTest {};
+Settings builtInLayout() {
+    Settings settings;
+    setDefaultWindowRects(settings);
+    return settings;
+}
 
-TEST_F(StartupTest, FirstStartWritesTheSettingsFileBeforeTheWindowShows) {
-    Workbench workbench(dialogs);
+using StartupTest = WorkbenchTest;
+
+TEST_F(StartupTest, FirstStartWritesTheBuiltInLayoutBeforeTheWindowShows) {
+    Workbench workbench(*this);
     EXPECT_FALSE(workbench.mainWindow().isVisible());
-    EXPECT_EQ(fileBytes(pathOf("tovi.ini")), firstStartFile);
+    EXPECT_EQ(fileBytes("tovi.ini"), settingsFileContent(builtInLayout()));
 }
 
-TEST_F(StartupTest, ExistingSettingsFileIsReadNotRewrittenAtStart) {
-    const std::string handEdited = "[emulator]\ncom=COM7\n";
-    writeFile("tovi.ini", handEdited);
-    Workbench workbench(dialogs);
-    EXPECT_EQ(workbench.settings().emulator.comPort, u"COM7");
-    EXPECT_EQ(fileBytes(pathOf("tovi.ini")), handEdited);
-}
-
-// A stored main window size; `beyondScreen` adds it to the screen's size.
-struct PlacementRow {
+// tovi.ini holds the built-in layout but window n at `stored`, padded with line
+// ends to `size` bytes, or with size 0 is a folder. Window n opens with the
+// stored rectangle where the file is read and the rectangle usable, though
+// never larger than the screen nor out of sight, else with the built-in one;
+// the main window is centred. Moves, sizes and the fill choice are followed and come back after
+// the orderly end where the file can be read; one that cannot is never written.
+struct FileRow {
     const char* name;
-    QSize stored;
-    bool beyondScreen;
-    QSize opened;
+    int n;
+    WindowRect stored;
+    bool usable;
+    std::size_t size;
+    bool read;
 };
 
-class MainWindowPlacementTest : public WorkbenchTest,
-                                public ::testing::WithParamInterface<PlacementRow> {};
+using SettingsFileTest = TableTest<FileRow>;
 
-TEST_P(MainWindowPlacementTest, MainWindowIsCentredWithItsStoredSize) {
-    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
-    const QSize stored = GetParam().beyondScreen ? GetParam().stored + screen : GetParam().stored;
-    storeSettings([&](Settings& settings) {
-        settings.windowRects[mainWindow] = {7, 9, stored.width(), stored.height()};
-    });
-    const QSize opened = GetParam().opened.isValid() ? GetParam().opened : stored;
-    MainWindow& window = start();
-    EXPECT_EQ(window.size(), opened);
-    EXPECT_EQ(window.pos(), centredOnScreen(opened));
+TEST_P(SettingsFileTest, WindowsOpenAsStoredAndComeBackAfterTheOrderlyEnd) {
+    const auto [name, n, stored, usable, size, read] = GetParam();
+    const Settings builtIn = builtInLayout();
+    Settings settings = builtIn;
+    settings.windowRects.at(static_cast<std::size_t>(n)) = stored;
+    std::string content = settingsFileContent(settings);
+    content.resize(size, '\n');
+    if (size == 0) {
+        ASSERT_TRUE(QDir().mkdir("tovi.ini"));
+    } else {
+        writeFile("tovi.ini", content);
+    }
+    const std::string before = fileBytes("tovi.ini");
+    MainWindow& main = start();
+    EXPECT_EQ(fileBytes("tovi.ini"), before) << "not written at start";
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const WindowRect expected =
+        read && usable ? stored : builtIn.windowRects.at(static_cast<std::size_t>(n));
+    QWidget* inside = n == mainWindow ? &main : childWindow(n)->widget();
+    EXPECT_EQ(inside->size(), QSize(std::min(expected.width, screen.width()),
+                                    std::min(expected.height, screen.height())));
+    if (n == mainWindow) {
+        EXPECT_LE((QRect(main.pos(), main.size()).center() - screen.center()).manhattanLength(), 1);
+    } else if (expected.x > screen.width()) { // brought back into sight
+        EXPECT_TRUE(QRect({}, screen.size()).intersects(childWindow(n)->geometry()));
+    } else {
+        EXPECT_EQ(childWindow(n)->pos(), QPoint(expected.x, expected.y));
+    }
+
+    std::array<WindowRect, windowCount> left = builtIn.windowRects;
+    for (int k = 1; k <= 3; ++k) {
+        QMdiSubWindow* child = childWindow(k);
+        child->move(200 * k, 5 + 30 * k);
+        child->resize(300 + 20 * k, 150 + 10 * k);
+        EXPECT_EQ(child->widget()->geometry(), child->contentsRect()) << k;
+        EXPECT_EQ(main.settings().windowRects.at(static_cast<std::size_t>(k)), innerRect(child));
+        if (read) {
+            left.at(static_cast<std::size_t>(k)) = innerRect(child);
+        }
+    }
+    main.resize(700, 500); // the workspace scrolls to a window out of sight
+    auto* scrollBar = child<QMdiArea>("workspace")->horizontalScrollBar();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return scrollBar->isVisible(); }));
+    run("FillFF");
+    run("Restart");
+    EXPECT_EQ(fileBytes("tovi.ini") == before, !read);
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_EQ(innerRect(childWindow(k)), left.at(static_cast<std::size_t>(k))) << k;
+    }
+    const WindowRect mainLeft = read ? WindowRect{0, 0, 700, 500} : builtIn.windowRects[mainWindow];
+    EXPECT_EQ(window().size(), QSize(mainLeft.width, mainLeft.height));
+    EXPECT_EQ(child<QAction>("FillFF")->isChecked(), read);
+    run("Fill00");
+    EXPECT_TRUE(child<QAction>("Fill00")->isChecked() && !child<QAction>("FillFF")->isChecked());
+    EXPECT_EQ(window().settings().fillByte, 0x00);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, MainWindowPlacementTest,
-    ::testing::Values(PlacementRow{"Stored", {640, 480}, false, {}},
-                      PlacementRow{"LargerThanTheScreen", {100, 100}, true, {}},
-                      PlacementRow{"UnusablySmall", {640, 49}, false, {800, 600}}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Files, SettingsFileTest, ::testing::Values(
+    FileRow{"Main",            mainWindow,   {7, 9, 640, 480},         true,  1000,          true},
+    FileRow{"MainTooLow",      mainWindow,   {7, 9, 640, 49},          false, 1000,          true},
+    FileRow{"MainHuge",        mainWindow,   {0, 0, INT_MAX, INT_MAX}, true,  1000,          true},
+    FileRow{"StatusSmallest",  statusWindow, {10, 10, 100, 50},        true,  1000,          true},
+    FileRow{"StatusTooNarrow", statusWindow, {10, 10, 99, 200},        false, 1000,          true},
+    FileRow{"StatusTooLow",    statusWindow, {10, 10, 200, 49},        false, 1000,          true},
+    FileRow{"StatusHuge",      statusWindow, {0, 0, INT_MAX, INT_MAX}, true,  1000,          true},
+    FileRow{"StatusFarAway",   statusWindow, {5000, -5000, 200, 100},  true,  1000,          true},
+    FileRow{"OneMebibyte",     statusWindow, {20, 30, 300, 200},       true,  1 << 20,       true},
+    FileRow{"Larger",          statusWindow, {20, 30, 300, 200},       true,  (1 << 20) + 1, false},
+    FileRow{"Folder",          statusWindow, {20, 30, 300, 200},       true,  0,             false}),
     byName);
-
-TEST_F(StartupTest, RestartRestoresWhatTheOrderlyEndWrote) {
-    start();
-    std::array<WindowRect, 4> left{};
-    for (int n = 1; n <= 3; ++n) {
-        childWindow(n)->move(10 + 50 * n, 5 + 30 * n);
-        childWindow(n)->resize(250 + 10 * n, 150 + 20 * n);
-        left[static_cast<std::size_t>(n)] = innerRect(childWindow(n));
-    }
-    window().resize(700, 500);
-    trigger("FillFF");
-    MainWindow& again = restart();
-    for (int n = 1; n <= 3; ++n) {
-        EXPECT_EQ(innerRect(childWindow(n)), left[static_cast<std::size_t>(n)]) << n;
-    }
-    EXPECT_EQ(again.size(), QSize(700, 500));
-    EXPECT_EQ(again.pos(), centredOnScreen({700, 500}));
-    EXPECT_TRUE(commandAction("FillFF")->isChecked());
-    Settings written;
-    loadSettings(written, pathOf("tovi.ini").toStdString());
-    EXPECT_EQ(written.fillByte, 0xFF);
-    EXPECT_EQ(written.windowRects[statusWindow], left[statusWindow]);
-}
+// clang-format on
 
 } // namespace
 } // namespace tovi::test

@@ -1,152 +1,146 @@
 #pragma once
-// A workbench started in a fresh temporary working directory, with scripted
-// dialogs, and the accessors the tests read it through.
+// A workbench started in a fresh temporary working directory, the fixture
+// answering its message boxes and file dialogs from a script, and the
+// accessors and steps the tests drive it through.
 
-#include <QApplication>
-#include <QDir>
-#include <QLabel>
-#include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPlainTextEdit>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <functional>
-#include <memory>
-#include <ostream>
-#include <string>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 
 #include "common/file_io.h"
-#include "scripted_dialogs.h"
-#include "settings/settings.h"
 #include "workbench/main_window.h"
+#include "workbench/user_dialogs.h"
 #include "workbench/workbench.h"
 
+// Qt's texts as text in failure messages; found beside QString itself.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace tovi::test {
-namespace {
 
-// Table rows carry a name, shown for a failing row and used as the case name.
-template <typename Row>
-requires requires(const Row& row) {
-    row.name;
-}
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.name;
-}
-constexpr auto byName = [](const auto& info) { return std::string(info.param.name); };
-
-} // namespace
-
-// A child window's place and the size of its inside, as the settings keep them.
-inline WindowRect innerRect(const QMdiSubWindow* window) {
-    return {window->x(), window->y(), window->widget()->width(), window->widget()->height()};
-}
-
-inline DialogCall notice(const QString& text) {
-    return {DialogKind::Information, "Hinweis", text, {}};
-}
-
-class WorkbenchTest : public ::testing::Test {
+class WorkbenchTest : public ::testing::Test, public UserDialogs {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(directory_.isValid());
-        previousDirectory_ = QDir::currentPath();
-        QDir::setCurrent(directory_.path());
-    }
-
+    void SetUp() override { ASSERT_TRUE(QDir::setCurrent(directory_.path())); }
     void TearDown() override {
+        EXPECT_TRUE(answers.isEmpty() && fileNames.isEmpty()) << "unused replies";
         workbench_.reset();
         QDir::setCurrent(previousDirectory_);
     }
 
+    // Every box and dialog as "title: text" (a file dialog's text is its
+    // filters, a save dialog's preset follows). Questions take the next
+    // scripted answer ("Ja" is Yes), file dialogs the next path (empty is
+    // Cancel); a dialog the script did not expect fails the test.
+    using Text = const QString&;
+    QStringList calls, answers, fileNames;
+    bool question(QWidget*, Text title, Text text) override {
+        return next(answers, title + ": " + text) == "Ja";
+    }
+    void information(QWidget*, Text title, Text text) override { calls << title + ": " + text; }
+    void error(QWidget*, Text title, Text text) override { calls << title + ": " + text; }
+    QString openFileName(QWidget*, Text title, Text filters) override {
+        return next(fileNames, title + ": " + filters);
+    }
+    QString saveFileName(QWidget*, Text title, Text preset, Text filters) override {
+        return next(fileNames, title + ": " + filters + " " + preset);
+    }
+    QString next(QStringList& script, Text call) {
+        calls << call;
+        EXPECT_FALSE(script.isEmpty()) << "unexpected dialog: " << call.toStdString();
+        return script.isEmpty() ? QString() : script.takeFirst();
+    }
+
     // Builds the workbench as tovi does and shows it, active.
     MainWindow& start() {
-        workbench_ = std::make_unique<Workbench>(dialogs);
-        MainWindow& window = workbench_->mainWindow();
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-        return window;
+        workbench_ = std::make_unique<Workbench>(*this);
+        window().show();
+        window().activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window()));
+        return window();
     }
 
-    // The orderly end as tovi goes through it, then a new start in the same directory.
-    MainWindow& restart() {
-        window().runCommand(CommandId::Exit);
-        workbench_->finish();
-        workbench_.reset();
-        return start();
-    }
-
-    // Writes tovi.ini: the built-in layout, changed by `change`.
-    void storeSettings(const std::function<void(Settings&)>& change) {
-        Settings stored;
-        setDefaultWindowRects(stored);
-        change(stored);
-        writeFile("tovi.ini", settingsFileContent(stored));
+    // One step of a table row: a command by name, "Type" (NOP at the caret),
+    // "DeleteAll", "DeleteOne", "Close" (the window's close request),
+    // "Restart" (the orderly end and a new start), "BlockBinary" (a folder
+    // where the binary file goes), "Protect" (hallowelt.asm to mode 0444) or
+    // "Link" (hallowelt.asm a link to real.asm). A question is answered `yes`;
+    // the file dialogs of loading and of saving as pick "hallowelt.asm".
+    void run(std::string_view step, bool yes = true) {
+        answers = QStringList{yes ? "Ja" : "Nein"};
+        if (step == "LoadSource" || step == "SaveSourceAs") {
+            fileNames = QStringList{pathOf("hallowelt.asm")};
+        }
+        if (step == "Type") {
+            QTest::keyClicks(editor(), "NOP");
+        } else if (step.starts_with("Delete")) {
+            if (step == "DeleteAll") {
+                QTest::keyClick(editor(), Qt::Key_A, Qt::ControlModifier);
+            }
+            QTest::keyClick(editor(), Qt::Key_Delete);
+        } else if (step == "Close") {
+            window().close();
+            QCoreApplication::processEvents();
+        } else if (step == "Restart") {
+            trigger("Exit");
+            workbench_->finish();
+            start();
+        } else if (step == "BlockBinary") {
+            EXPECT_TRUE(QFile::remove("hallowelt.bin") && QDir().mkdir("hallowelt.bin"));
+        } else if (step == "Protect") {
+            std::filesystem::permissions("hallowelt.asm", std::filesystem::perms(0444));
+        } else if (step == "Link") {
+            std::filesystem::rename("hallowelt.asm", "real.asm");
+            std::filesystem::create_symlink("real.asm", "hallowelt.asm");
+        } else {
+            trigger(std::string(step).c_str());
+        }
+        answers.clear();
+        fileNames.clear();
     }
 
     MainWindow& window() { return workbench_->mainWindow(); }
-
-    template <typename T>
+    template <typename T = QWidget>
     T* child(const char* name) {
-        T* found = window().findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return window().findChild<T*>(name);
     }
-
     QPlainTextEdit* editor() { return child<QPlainTextEdit>("sourceEditor"); }
-    QPlainTextEdit* statusList() { return child<QPlainTextEdit>("statusList"); }
-    QListWidget* objectCodeList() { return child<QListWidget>("objectCodeList"); }
-    QAction* commandAction(const char* name) { return child<QAction>(name); }
-    void trigger(const char* name) { commandAction(name)->trigger(); }
-    QString caretField() { return child<QLabel>("caretField")->text(); }
-    QString fileField() { return child<QLabel>("fileField")->text(); }
-
+    void trigger(const char* command) { child<QAction>(command)->trigger(); }
+    QString label(const char* name) { return child<QLabel>(name)->text(); }
     // Child window n in the order of creation: 1 "Quelle", 2 "Status", 3 "Objektcode (HEX)".
     QMdiSubWindow* childWindow(int n) {
         return child<QMdiArea>("workspace")->subWindowList(QMdiArea::CreationOrder).at(n - 1);
     }
     QString sourceTitle() { return childWindow(1)->windowTitle(); }
-
-    QStringList statusLines() { return statusList()->toPlainText().split(u'\n'); }
+    QStringList statusLines() {
+        return child<QPlainTextEdit>("statusList")->toPlainText().split(u'\n');
+    }
     QString lastStatus() { return statusLines().last(); }
-    QStringList listingRows() {
-        QStringList rows;
-        for (int i = 0; i < objectCodeList()->count(); ++i) {
-            rows << objectCodeList()->item(i)->text();
-        }
-        return rows;
-    }
 
-    // Selects the editor's text from `anchor` to `position`.
-    void select(int anchor, int position) {
-        QTextCursor cursor(editor()->document());
-        cursor.setPosition(anchor);
-        cursor.setPosition(position, QTextCursor::KeepAnchor);
-        editor()->setTextCursor(cursor);
-    }
-
-    // A path inside the test's working directory.
+    // A path inside the test's working directory, and the files there.
     QString pathOf(const QString& name) const { return directory_.filePath(name); }
-    std::string fileBytes(const QString& path) const {
-        return readFileBytes(path.toStdString()).value_or("<unreadable>");
+    std::string fileBytes(const QString& name) const {
+        return readFileBytes(pathOf(name).toStdString()).value_or("<unreadable>");
     }
     void writeFile(const QString& name, std::string_view bytes) const {
         ASSERT_TRUE(writeFileAtomically(pathOf(name).toStdString(), bytes));
     }
-
-    // Text the user types into the editor.
-    void type(const QString& text) { QTest::keyClicks(editor(), text); }
-
-    ScriptedDialogs dialogs;
+    void load(const QString& name) {
+        fileNames << pathOf(name);
+        trigger("LoadSource");
+    }
 
 private:
     QTemporaryDir directory_;
-    QString previousDirectory_;
+    const QString previousDirectory_ = QDir::currentPath();
     std::unique_ptr<Workbench> workbench_;
 };
+
+// A table of cases, one row each; the row's name names its case.
+template <typename Row, typename Fixture = WorkbenchTest>
+class TableTest : public Fixture, public ::testing::WithParamInterface<Row> {};
+
+inline constexpr auto byName = [](const auto& info) { return std::string(info.param.name); };
 
 } // namespace tovi::test

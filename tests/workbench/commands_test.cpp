@@ -1,0 +1,186 @@
+// The command table as the window shows it: menus, toolbar, pictures and
+// keys; the window as it opens, its window menu and close boxes; the caret
+// field and the editor's popup menu.
+
+#include "workbench_fixture.h"
+
+namespace tovi::test {
+namespace {
+
+using CommandsTest = WorkbenchTest;
+
+TEST_F(CommandsTest, MenusToolbarAndPicturesComeFromTheCommandTable) {
+    MainWindow& main = start();
+    // Every entry, indented by two blanks per level; the window list fills as its menu opens.
+    QStringList tree, toolbar, withoutPicture;
+    QList<QAction*> entries = child<QMenu>("editorPopup")->actions();
+    std::function<void(QMenu*, const QString&)> walk = [&](QMenu* menu, const QString& indent) {
+        emit menu->aboutToShow();
+        for (QAction* entry : menu->actions()) {
+            tree << indent + (entry->isSeparator() ? QStringLiteral("---") : entry->text());
+            entries << entry;
+            if (entry->menu() != nullptr) {
+                walk(entry->menu(), indent + "  ");
+            }
+        }
+    };
+    for (QAction* top : main.menuBar()->actions()) {
+        tree << top->text();
+        walk(top->menu(), "  ");
+    }
+    // clang-format off
+    EXPECT_EQ(tree, (QStringList{
+        "Programm", "  Quelle neu", "  Quelle laden", "  Quelle speichern", "  Quelle speichern als",
+        "  ---", "  Einstellungen", "    EPROM Emulator", "    ungenutzter Programmspeicher",
+        "      00H", "      FFH", "  ---", "  Beenden",
+        "Ausführen", "  Assembler\tF5", "  EPROM Emulator\tF6",
+        "Fenster", "  Info", "  ---", "  &1 Quelle", "  &2 Status", "  &3 Objektcode (HEX)"}));
+    // clang-format on
+    for (const QAction* button : child<QToolBar>("toolBar")->actions()) {
+        toolbar << (button->isSeparator() ? QStringLiteral("---") : button->toolTip());
+    }
+    EXPECT_EQ(toolbar, (QStringList{"Quelle neu", "Quelle laden", "Quelle speichern", "---",
+                                    "Assembler [F5]", "EPROM Emulator [F6]"}));
+    EXPECT_FALSE(child<QToolBar>("toolBar")->isMovable());
+    // Twelve distinct pictures, partly covered: the clipboard's (the popup's)
+    // of 32 pixels, the others of 16.
+    QList<QImage> pictures;
+    for (QAction* entry : entries) {
+        const QImage picture = entry->icon().pixmap(64).toImage(); // never scaled up
+        const int side = entries.indexOf(entry) < 3 ? 32 : 16;
+        if (picture.isNull()) {
+            withoutPicture << entry->text();
+        } else if (!pictures.contains(picture)) {
+            pictures << picture;
+            int opaque = 0;
+            for (int pixel = 0; pixel < side * side; ++pixel) {
+                opaque += qAlpha(picture.pixel(pixel % side, pixel / side)) > 128 ? 1 : 0;
+            }
+            EXPECT_EQ(picture.size(), QSize(side, side)) << entry->text().toStdString();
+            EXPECT_TRUE(opaque > side * side / 8 && opaque < side * side) << opaque;
+        }
+    }
+    withoutPicture.removeAll(""); // the separators
+    EXPECT_EQ(withoutPicture,
+              (QStringList{"00H", "FFH", "&1 Quelle", "&2 Status", "&3 Objektcode (HEX)"}));
+    EXPECT_EQ(pictures.size(), 12);
+}
+
+// With only blanks to assemble and nothing to upload, each key shows its own
+// "Hinweis" box, which tells that the key reached its command, and nothing else.
+TEST_F(CommandsTest, FunctionKeysReachTheirCommandsWhereverTheFocusIs) {
+    start();
+    editor()->setPlainText("   ");
+    for (const char* focus : {"sourceEditor", "statusList", "objectCodeList"}) {
+        child(focus)->setFocus();
+        ASSERT_TRUE(child(focus)->hasFocus());
+        QTest::keyClick(child(focus), Qt::Key_F5);
+        QTest::keyClick(child(focus), Qt::Key_F6);
+        EXPECT_EQ(calls, (QStringList{"Hinweis: Es gibt nichts zu assemblieren.",
+                                      "Hinweis: Es gibt nichts zu emulieren."}))
+            << focus;
+        calls.clear();
+    }
+    EXPECT_EQ(statusLines(), QStringList{"Willkommen an Bord!"});
+    EXPECT_EQ(child<QListWidget>("objectCodeList")->count(), 1);
+}
+
+// The window as it opens; "Info" and the close boxes change nothing, a window
+// list entry brings its window to the front only, and the clipboard commands
+// act on the editor wherever the focus is.
+TEST_F(CommandsTest, WindowMenuAndCloseBoxesChangeNothingButTheActiveWindow) {
+    MainWindow& main = start();
+    auto* status = child<QPlainTextEdit>("statusList");
+    EXPECT_EQ(main.windowTitle() + " " + label("fileField"), "Tovi Datei: keine");
+    EXPECT_TRUE(QFontInfo(editor()->font()).fixedPitch());
+    EXPECT_EQ(child("objectCodeList")->font(), editor()->font());
+    EXPECT_EQ(editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(status->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QTest::keyClicks(status, "abc"); // the list is read-only
+    run("Type");
+    editor()->selectAll();
+    QMenu* windows = main.menuBar()->actions().at(2)->menu();
+    emit windows->aboutToShow();
+    EXPECT_TRUE(windows->actions().at(2)->isChecked()); // "Quelle" is active at start
+    trigger("Info");
+    for (int n = 1; n <= 3; ++n) {
+        EXPECT_FALSE(childWindow(n)->close() || !childWindow(n)->isVisible()) << n;
+    }
+    windows->actions().at(3)->trigger(); // "&2 Status"
+    EXPECT_EQ(child<QMdiArea>("workspace")->activeSubWindow(), childWindow(2));
+    emit windows->aboutToShow();
+    EXPECT_FALSE(windows->actions().at(2)->isChecked());
+    EXPECT_TRUE(windows->actions().at(3)->isChecked());
+    EXPECT_EQ(editor()->textCursor().selectedText() + " " + sourceTitle(), "NOP Quelle [geändert]");
+    EXPECT_EQ(statusLines(), QStringList{"Willkommen an Bord!"});
+    EXPECT_TRUE(calls.empty());
+    status->setFocus();
+    for (const char* command : {"Cut", "Paste", "Paste"}) { // the selected NOP out and back twice
+        trigger(command);
+    }
+    editor()->selectAll();
+    trigger("Copy");
+    editor()->moveCursor(QTextCursor::End);
+    trigger("Paste");
+    EXPECT_EQ(editor()->toPlainText(), "NOPNOPNOPNOP");
+}
+
+// Selections (anchor and end) and the field once the timer has sampled the
+// editor, while the focus is elsewhere: the line of the start and the column
+// of the end, a line end counting as one column.
+TEST_F(CommandsTest, CaretFieldShowsWhereTheSelectionIsAsTheTimerSamples) {
+    const QString tenPerLine = QString("abcdefghi\n").repeated(20);
+    const std::tuple<QString, int, int, QString> rows[] = {
+        {"NOP", 0, 0, "Zeile: 0, Spalte: 0"},           // not moved yet
+        {tenPerLine, 113, 113, "Zeile: 12, Spalte: 4"}, // after the third character
+        {tenPerLine, 24, 31, "Zeile: 3, Spalte: 12"},   // from line 3 into line 4
+        {tenPerLine, 31, 24, "Zeile: 3, Spalte: 12"},   // the same, backward
+        {"\t\tNOP", 3, 3, "Zeile: 1, Spalte: 4"},       // a tab is one column
+    };
+    start();
+    auto* timer = child<QTimer>("caretTimer");
+    ASSERT_TRUE(timer->isActive());
+    for (const auto& [text, anchor, end, field] : rows) {
+        const QString shown = label("caretField");
+        editor()->setPlainText(text);
+        QTextCursor cursor(editor()->document());
+        cursor.setPosition(anchor);
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        editor()->setTextCursor(cursor);
+        QTest::mouseClick(child<QPlainTextEdit>("statusList")->viewport(), Qt::LeftButton);
+        EXPECT_EQ(label("caretField"), shown) << "not sampled yet";
+        QTimerEvent timeout(timer->timerId());
+        QCoreApplication::sendEvent(timer, &timeout);
+        EXPECT_EQ(label("caretField"), field);
+    }
+}
+
+// The editor's popup opens alone at the mouse pointer, also when asked by
+// key; the other windows never show it.
+TEST_F(CommandsTest, PopupOpensOnceAndOnlyInTheEditor) {
+    start();
+    auto* popup = child<QMenu>("editorPopup");
+    for (const auto& [name, reason] : {std::pair{"sourceEditor", QContextMenuEvent::Mouse},
+                                       {"sourceEditor", QContextMenuEvent::Keyboard},
+                                       {"statusList", QContextMenuEvent::Mouse},
+                                       {"objectCodeList", QContextMenuEvent::Mouse}}) {
+        auto* area = child<QAbstractScrollArea>(name);
+        // The mouse asks on the viewport, the menu key on the widget itself.
+        QWidget* target = reason == QContextMenuEvent::Mouse ? area->viewport() : area;
+        QContextMenuEvent request(reason, {5, 5}, target->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(target, &request);
+        QWidgetList menus = QApplication::topLevelWidgets();
+        menus.removeIf([](QWidget* w) { return !qobject_cast<QMenu*>(w) || !w->isVisible(); });
+        EXPECT_EQ(popup->isVisible(), area == editor()) << name;
+        if (area == editor()) {
+            EXPECT_EQ(menus, QWidgetList{popup});
+            EXPECT_EQ(popup->pos(), QCursor::pos() - QPoint(1, 1));
+        }
+        for (QWidget* menu : menus) {
+            menu->close();
+        }
+    }
+}
+
+} // namespace
+} // namespace tovi::test
