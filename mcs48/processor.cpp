@@ -113,7 +113,10 @@ Step Processor::step() {
 
 RunResult Processor::run(const RunLimits& limits, const StepObserver& observer) {
     beginRun(limits);
-    const RunResult result = observer ? runLoop<true>(observer) : runLoop<false>(observer);
+    const bool stops = !limits.stopAddresses.empty();
+    const RunResult result =
+        observer ? (stops ? runLoop<true, true>(observer) : runLoop<true, false>(observer))
+                 : (stops ? runLoop<false, true>(observer) : runLoop<false, false>(observer));
     for (const std::uint16_t address : limits.stopAddresses) {
         stopTable_[address % addressSpace] = 0;
     }
@@ -280,8 +283,8 @@ void Processor::requestStop(StopReason reason, unsigned address) {
 
 // The hot state lives in locals; everything that is not an instruction waits
 // until the cycle count reaches `due`, so the loop makes one compare per
-// instruction beside the stop table and the dispatch.
-template <bool Observed>
+// instruction beside the dispatch, and a table lookup when there are stop addresses.
+template <bool Observed, bool WithStopAddresses>
 RunResult Processor::runLoop(const StepObserver& observer) {
     const std::uint8_t* const rom = rom_.data();
     std::uint8_t* const ram = state_.ram.data();
@@ -312,11 +315,6 @@ RunResult Processor::runLoop(const StepObserver& observer) {
         cycles = state_.cycles;
         regs = ram + state_.registerBase();
     };
-    const auto notify = [&](const Step& step) {
-        store();
-        syncTimerView();
-        observer(step, state_);
-    };
     const auto fetch = [&] {
         const unsigned value = rom[pc];
         pc = next(pc);
@@ -333,6 +331,8 @@ RunResult Processor::runLoop(const StepObserver& observer) {
     };
     const auto carry = [&] { return (psw & pswCarry) != 0 ? 1u : 0u; };
     const auto reschedule = [&] { due = dueCycle(cycles, instructions); };
+    // A jump that leaves the PC at its own address. (No lambda here calls
+    // another: a captured closure would pin the locals in memory.)
     const auto stopIfIdle = [&](unsigned at) {
         if (pc == at && stopOnIdle_) [[unlikely]] {
             requestStop(StopReason::Idle, at);
@@ -343,7 +343,10 @@ RunResult Processor::runLoop(const StepObserver& observer) {
     const auto jumpIf = [&](bool condition, unsigned at) {
         const unsigned target = (pc & pageBits) | rom[pc];
         pc = condition ? target : next(pc);
-        stopIfIdle(at);
+        if (pc == at && stopOnIdle_) [[unlikely]] {
+            requestStop(StopReason::Idle, at);
+            due = cycles;
+        }
     };
     const auto returned = [&] {
         if (--state_.callDepth < returnBelow_) [[unlikely]] {
@@ -368,13 +371,13 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             if (service.stop) {
                 return *service.stop;
             }
+            const auto interrupted = static_cast<std::uint16_t>(pc);
             load();
             reschedule();
             if (service.enteredInterrupt) {
                 if constexpr (Observed) {
-                    const Step entry{Step::Kind::InterruptEntry,    0, 0, 0, 0,
-                                     static_cast<std::uint16_t>(pc)};
-                    notify(entry);
+                    syncTimerView();
+                    observer({Step::Kind::InterruptEntry, interrupted, 0, 0, 0, state_.pc}, state_);
                 }
                 if (stopAfterEntry_) {
                     return {StopReason::InterruptEntered, static_cast<std::uint16_t>(pc)};
@@ -382,99 +385,60 @@ RunResult Processor::runLoop(const StepObserver& observer) {
                 continue;
             }
         }
-        if (stopAt[pc] != 0 && cycles != runStart) [[unlikely]] {
+        if (WithStopAddresses && stopAt[pc] != 0 && cycles != runStart) [[unlikely]] {
             store();
             return {StopReason::StopAddress, static_cast<std::uint16_t>(pc)};
         }
         const unsigned at = pc;
         const unsigned opcode = rom[at];
         pc = next(at);
+        // clang-format off
         switch (opcode) {
         case 0x00: // nop
         case 0x75: // ent0 clk: the clock output is not simulated
             break;
 
         // Accumulator arithmetic and logic
-        case 0x68:
-        case 0x69:
-        case 0x6A:
-        case 0x6B:
-        case 0x6C:
-        case 0x6D:
-        case 0x6E:
-        case 0x6F:
+        case 0x68: case 0x69: case 0x6A: case 0x6B: case 0x6C: case 0x6D: case 0x6E: case 0x6F:
             add(regs[opcode & 7], 0);
             break;
-        case 0x60:
-        case 0x61:
+        case 0x60: case 0x61:
             add(indirect(opcode), 0);
             break;
         case 0x03:
             add(fetch(), 0);
             break;
-        case 0x78:
-        case 0x79:
-        case 0x7A:
-        case 0x7B:
-        case 0x7C:
-        case 0x7D:
-        case 0x7E:
-        case 0x7F:
+        case 0x78: case 0x79: case 0x7A: case 0x7B: case 0x7C: case 0x7D: case 0x7E: case 0x7F:
             add(regs[opcode & 7], carry());
             break;
-        case 0x70:
-        case 0x71:
+        case 0x70: case 0x71:
             add(indirect(opcode), carry());
             break;
         case 0x13:
             add(fetch(), carry());
             break;
-        case 0x58:
-        case 0x59:
-        case 0x5A:
-        case 0x5B:
-        case 0x5C:
-        case 0x5D:
-        case 0x5E:
-        case 0x5F:
+        case 0x58: case 0x59: case 0x5A: case 0x5B: case 0x5C: case 0x5D: case 0x5E: case 0x5F:
             a &= regs[opcode & 7];
             break;
-        case 0x50:
-        case 0x51:
+        case 0x50: case 0x51:
             a &= indirect(opcode);
             break;
         case 0x53:
             a &= fetch();
             break;
-        case 0x48:
-        case 0x49:
-        case 0x4A:
-        case 0x4B:
-        case 0x4C:
-        case 0x4D:
-        case 0x4E:
-        case 0x4F:
+        case 0x48: case 0x49: case 0x4A: case 0x4B: case 0x4C: case 0x4D: case 0x4E: case 0x4F:
             a |= regs[opcode & 7];
             break;
-        case 0x40:
-        case 0x41:
+        case 0x40: case 0x41:
             a |= indirect(opcode);
             break;
         case 0x43:
             a |= fetch();
             break;
-        case 0xD8:
-        case 0xD9:
-        case 0xDA:
-        case 0xDB:
-        case 0xDC:
-        case 0xDD:
-        case 0xDE:
-        case 0xDF:
+        case 0xD8: case 0xD9: case 0xDA: case 0xDB: case 0xDC: case 0xDD: case 0xDE: case 0xDF:
             a ^= regs[opcode & 7];
             break;
-        case 0xD0:
-        case 0xD1:
+        case 0xD0: case 0xD1:
             a ^= indirect(opcode);
             break;
         case 0xD3:
@@ -527,69 +491,31 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             break;
 
         // Registers and data memory
-        case 0x18:
-        case 0x19:
-        case 0x1A:
-        case 0x1B:
-        case 0x1C:
-        case 0x1D:
-        case 0x1E:
-        case 0x1F:
+        case 0x18: case 0x19: case 0x1A: case 0x1B: case 0x1C: case 0x1D: case 0x1E: case 0x1F:
             ++regs[opcode & 7];
             break;
-        case 0x10:
-        case 0x11:
+        case 0x10: case 0x11:
             ++indirect(opcode);
             break;
-        case 0xC8:
-        case 0xC9:
-        case 0xCA:
-        case 0xCB:
-        case 0xCC:
-        case 0xCD:
-        case 0xCE:
-        case 0xCF:
+        case 0xC8: case 0xC9: case 0xCA: case 0xCB: case 0xCC: case 0xCD: case 0xCE: case 0xCF:
             --regs[opcode & 7];
             break;
-        case 0xF8:
-        case 0xF9:
-        case 0xFA:
-        case 0xFB:
-        case 0xFC:
-        case 0xFD:
-        case 0xFE:
-        case 0xFF:
+        case 0xF8: case 0xF9: case 0xFA: case 0xFB: case 0xFC: case 0xFD: case 0xFE: case 0xFF:
             a = regs[opcode & 7];
             break;
-        case 0xF0:
-        case 0xF1:
+        case 0xF0: case 0xF1:
             a = indirect(opcode);
             break;
         case 0x23:
             a = fetch();
             break;
-        case 0xA8:
-        case 0xA9:
-        case 0xAA:
-        case 0xAB:
-        case 0xAC:
-        case 0xAD:
-        case 0xAE:
-        case 0xAF:
+        case 0xA8: case 0xA9: case 0xAA: case 0xAB: case 0xAC: case 0xAD: case 0xAE: case 0xAF:
             regs[opcode & 7] = static_cast<std::uint8_t>(a);
             break;
-        case 0xA0:
-        case 0xA1:
+        case 0xA0: case 0xA1:
             indirect(opcode) = static_cast<std::uint8_t>(a);
             break;
-        case 0xB8:
-        case 0xB9:
-        case 0xBA:
-        case 0xBB:
-        case 0xBC:
-        case 0xBD:
-        case 0xBE:
-        case 0xBF:
+        case 0xB8: case 0xB9: case 0xBA: case 0xBB: case 0xBC: case 0xBD: case 0xBE: case 0xBF:
             regs[opcode & 7] = static_cast<std::uint8_t>(fetch());
             break;
         case 0xB0:
@@ -598,13 +524,7 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             indirect(opcode) = static_cast<std::uint8_t>(value);
             break;
         }
-        case 0x28:
-        case 0x29:
-        case 0x2A:
-        case 0x2B:
-        case 0x2C:
-        case 0x2D:
-        case 0x2E:
+        case 0x28: case 0x29: case 0x2A: case 0x2B: case 0x2C: case 0x2D: case 0x2E:
         case 0x2F: {
             const unsigned value = regs[opcode & 7];
             regs[opcode & 7] = static_cast<std::uint8_t>(a);
@@ -627,12 +547,10 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             a = (a & 0xF0) | (value & 0x0F);
             break;
         }
-        case 0x80:
-        case 0x81:
+        case 0x80: case 0x81:
             a = xram[regs[opcode & 1]];
             break;
-        case 0x90:
-        case 0x91:
+        case 0x90: case 0x91:
             xram[regs[opcode & 1]] = static_cast<std::uint8_t>(a);
             break;
         case 0xA3: // movp: the page of the address after the opcode
@@ -684,24 +602,11 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             break;
 
         // Jumps, calls and returns
-        case 0x04:
-        case 0x24:
-        case 0x44:
-        case 0x64:
-        case 0x84:
-        case 0xA4:
-        case 0xC4:
-        case 0xE4:
+        case 0x04: case 0x24: case 0x44: case 0x64: case 0x84: case 0xA4: case 0xC4: case 0xE4:
             pc = jumpBank() | (opcode & 0xE0) << 3 | rom[pc];
             stopIfIdle(at);
             break;
-        case 0x14:
-        case 0x34:
-        case 0x54:
-        case 0x74:
-        case 0x94:
-        case 0xB4:
-        case 0xD4:
+        case 0x14: case 0x34: case 0x54: case 0x74: case 0x94: case 0xB4: case 0xD4:
         case 0xF4: {
             const unsigned target = jumpBank() | (opcode & 0xE0) << 3 | fetch();
             pushFrame(ram, psw, pc);
@@ -724,66 +629,31 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             pc = (pc & pageBits) | rom[(pc & pageBits) | a];
             stopIfIdle(at);
             break;
-        case 0xE8:
-        case 0xE9:
-        case 0xEA:
-        case 0xEB:
-        case 0xEC:
-        case 0xED:
-        case 0xEE:
+        case 0xE8: case 0xE9: case 0xEA: case 0xEB: case 0xEC: case 0xED: case 0xEE:
         case 0xEF: {
             // djnz counts down, so a loop on itself is not idle
             const unsigned target = (pc & pageBits) | rom[pc];
             pc = --regs[opcode & 7] != 0 ? target : next(pc);
             break;
         }
-        case 0xF6:
-            jumpIf(carry() != 0, at);
-            break;
-        case 0xE6:
-            jumpIf(carry() == 0, at);
-            break;
-        case 0xC6:
-            jumpIf(a == 0, at);
-            break;
-        case 0x96:
-            jumpIf(a != 0, at);
-            break;
-        case 0x36:
-            jumpIf(state_.t0, at);
-            break;
-        case 0x26:
-            jumpIf(!state_.t0, at);
-            break;
-        case 0x56:
-            jumpIf(state_.t1, at);
-            break;
-        case 0x46:
-            jumpIf(!state_.t1, at);
-            break;
-        case 0xB6:
-            jumpIf((psw & pswF0) != 0, at);
-            break;
-        case 0x76:
-            jumpIf(state_.f1, at);
-            break;
-        case 0x86:
-            jumpIf(!state_.intPin, at);
-            break;
+        case 0xF6: jumpIf(carry() != 0, at); break;
+        case 0xE6: jumpIf(carry() == 0, at); break;
+        case 0xC6: jumpIf(a == 0, at); break;
+        case 0x96: jumpIf(a != 0, at); break;
+        case 0x36: jumpIf(state_.t0, at); break;
+        case 0x26: jumpIf(!state_.t0, at); break;
+        case 0x56: jumpIf(state_.t1, at); break;
+        case 0x46: jumpIf(!state_.t1, at); break;
+        case 0xB6: jumpIf((psw & pswF0) != 0, at); break;
+        case 0x76: jumpIf(state_.f1, at); break;
+        case 0x86: jumpIf(!state_.intPin, at); break;
         case 0x16: { // jtf clears the flag it tests
             const bool flag = state_.timerFlag;
             state_.timerFlag = false;
             jumpIf(flag, at);
             break;
         }
-        case 0x12:
-        case 0x32:
-        case 0x52:
-        case 0x72:
-        case 0x92:
-        case 0xB2:
-        case 0xD2:
-        case 0xF2:
+        case 0x12: case 0x32: case 0x52: case 0x72: case 0x92: case 0xB2: case 0xD2: case 0xF2:
             jumpIf(((a >> (opcode >> 5)) & 1) != 0, at);
             break;
 
@@ -826,8 +696,7 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             break;
 
         // Ports: P1 and P2 read pins AND latch; BUS reads its pins
-        case 0x09:
-        case 0x0A:
+        case 0x09: case 0x0A:
             a = state_.latch(port(opcode)) &
                 (port(opcode) == Port::P1 ? state_.p1Pins : state_.p2Pins);
             break;
@@ -837,42 +706,25 @@ RunResult Processor::runLoop(const StepObserver& observer) {
         case 0x02:
             writePortNow(Port::Bus, a, opcode);
             break;
-        case 0x39:
-        case 0x3A:
+        case 0x39: case 0x3A:
             writePortNow(port(opcode), a, opcode);
             break;
-        case 0x88:
-        case 0x89:
-        case 0x8A:
+        case 0x88: case 0x89: case 0x8A:
             writePortNow(port(opcode), state_.latch(port(opcode)) | fetch(), opcode);
             break;
-        case 0x98:
-        case 0x99:
-        case 0x9A:
+        case 0x98: case 0x99: case 0x9A:
             writePortNow(port(opcode), state_.latch(port(opcode)) & fetch(), opcode);
             break;
-        case 0x0C:
-        case 0x0D:
-        case 0x0E:
-        case 0x0F:
+        case 0x0C: case 0x0D: case 0x0E: case 0x0F:
             a = state_.latch(expander(opcode)) & 0x0F;
             break;
-        case 0x3C:
-        case 0x3D:
-        case 0x3E:
-        case 0x3F:
+        case 0x3C: case 0x3D: case 0x3E: case 0x3F:
             writePortNow(expander(opcode), a & 0x0F, opcode);
             break;
-        case 0x8C:
-        case 0x8D:
-        case 0x8E:
-        case 0x8F:
+        case 0x8C: case 0x8D: case 0x8E: case 0x8F:
             writePortNow(expander(opcode), (state_.latch(expander(opcode)) | a) & 0x0F, opcode);
             break;
-        case 0x9C:
-        case 0x9D:
-        case 0x9E:
-        case 0x9F:
+        case 0x9C: case 0x9D: case 0x9E: case 0x9F:
             writePortNow(expander(opcode), state_.latch(expander(opcode)) & a & 0x0F, opcode);
             break;
 
@@ -882,6 +734,7 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             return {StopReason::UnknownOpcode, static_cast<std::uint16_t>(at),
                     static_cast<std::uint8_t>(opcode)};
         }
+        // clang-format on
         cycles += cyclesOf[opcode];
         ++instructions;
         if constexpr (Observed) {
@@ -892,7 +745,9 @@ RunResult Processor::runLoop(const StepObserver& observer) {
                             rom[next(at)],
                             instruction.length,
                             0};
-            notify(done);
+            store();
+            syncTimerView();
+            observer(done, state_);
         }
     }
 }

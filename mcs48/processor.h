@@ -99,7 +99,7 @@ private:
         bool enteredInterrupt = false;
     };
 
-    template <bool Observed>
+    template <bool Observed, bool WithStopAddresses>
     RunResult runLoop(const StepObserver& observer);
     void beginRun(const RunLimits& limits);
     Service serviceEvents();
