@@ -14,6 +14,7 @@
 #include "assembler/assembly_driver.h"
 #include "common/text.h"
 #include "mcs48/disassembler.h"
+#include "mcs48/instruction_set.h"
 #include "mcs48/processor.h"
 #include "mcs48/trace.h"
 
@@ -35,7 +36,7 @@ void runModel(std::span<const std::uint8_t> image, std::string_view stimulus, st
     std::string trace;
     TraceFormatter formatter;
     RunLimits limits;
-    limits.maxInstructions = 3000;
+    limits.maxInstructions = 1000;
     limits.stopOnIdle = (mode & 0x08) != 0;
     const RunResult result = processor.run(limits, [&](const Step& step, const State& state) {
         formatter.append(trace, step, state);
@@ -46,7 +47,7 @@ void runModel(std::span<const std::uint8_t> image, std::string_view stimulus, st
         return;
     }
     const State before = processor.state();
-    limits.maxInstructions = 3000;
+    limits.maxInstructions = 1000;
     processor.run(limits); // the same without an observer goes on alike
     check(processor.state().cycles >= before.cycles);
 }
