@@ -39,13 +39,9 @@ std::string dataText(std::uint8_t byte) {
     return "db " + hexNumber(byte, 2);
 }
 
-// `digits` capital hex digits of the value.
 std::string hexDigits(unsigned value, int digits) {
-    static constexpr std::string_view digitChars = "0123456789ABCDEF";
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4) {
-        text[static_cast<std::size_t>(i)] = digitChars[value & 0xF];
-    }
+    std::string text;
+    appendHex(text, value, digits);
     return text;
 }
 
@@ -54,6 +50,13 @@ std::string labelOf(int address) {
 }
 
 } // namespace
+
+void appendHex(std::string& out, unsigned value, int digits) {
+    static constexpr char digitChars[] = "0123456789ABCDEF";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
+        out += digitChars[(value >> shift) & 0xF];
+    }
+}
 
 std::string hexNumber(unsigned value, int digits) {
     std::string text = hexDigits(value, digits);

@@ -2,8 +2,6 @@
 
 #include <charconv>
 
-#include "mcs48/disassembler.h"
-
 namespace tovi::mcs48 {
 namespace {
 
@@ -19,13 +17,6 @@ void appendToken(std::string& out, const char* key, unsigned value, int digits) 
 }
 
 } // namespace
-
-void appendHex(std::string& out, unsigned value, int digits) {
-    static constexpr char digitChars[] = "0123456789ABCDEF";
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
-        out += digitChars[(value >> shift) & 0xF];
-    }
-}
 
 void appendHexBytes(std::string& out, std::span<const std::uint8_t> bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {

@@ -6,12 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "mcs48/disassembler.h"
 #include "mcs48/processor.h"
 
 namespace tovi::mcs48 {
-
-// Appends capital hex digits of the value.
-void appendHex(std::string& out, unsigned value, int digits);
 
 // Appends the bytes as two hex digits each, separated by single blanks.
 void appendHexBytes(std::string& out, std::span<const std::uint8_t> bytes);
