@@ -88,10 +88,6 @@ void Processor::edited() {
     setT1(state_.t1);
 }
 
-void Processor::setInput(Input input, std::uint8_t value) {
-    applyInput(input, value);
-}
-
 void Processor::attachStimulus(std::vector<InputEvent> events) {
     std::stable_sort(events.begin(), events.end(),
                      [](const InputEvent& a, const InputEvent& b) { return a.cycle < b.cycle; });
@@ -218,11 +214,11 @@ void Processor::raiseTimerOverflow() {
 void Processor::applyDueInputs() {
     while (nextInput_ < inputs_.size() && inputs_[nextInput_].cycle <= state_.cycles) {
         const InputEvent& event = inputs_[nextInput_++];
-        applyInput(event.input, event.value);
+        setInput(event.input, event.value);
     }
 }
 
-void Processor::applyInput(Input input, std::uint8_t value) {
+void Processor::setInput(Input input, std::uint8_t value) {
     switch (input) {
     case Input::T0:
         state_.t0 = value != 0;

@@ -109,7 +109,6 @@ private:
     void passTimerOverflows();
     void raiseTimerOverflow();
     void applyDueInputs();
-    void applyInput(Input input, std::uint8_t value);
     void setT1(bool level);
     void writePort(Port port, std::uint8_t value, std::int64_t cycles);
     void syncTimerView();
