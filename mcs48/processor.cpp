@@ -170,7 +170,7 @@ std::int64_t Processor::dueCycle(std::int64_t cycles, std::uint64_t instructions
     const std::int64_t nextInput = nextInput_ < inputs_.size() ? inputs_[nextInput_].cycle : never;
     std::int64_t due = std::min({cycleLimit_, timer_.overflowCycle(), nextInput});
     const std::uint64_t remaining = instructionLimit_ - instructions;
-    if (remaining < static_cast<std::uint64_t>(due - cycles)) {
+    if (due > cycles && remaining < static_cast<std::uint64_t>(due - cycles)) {
         due = cycles + static_cast<std::int64_t>(remaining);
     }
     return due;

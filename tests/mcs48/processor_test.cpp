@@ -288,7 +288,7 @@ TEST(Processor, ReportsPortWritesThatChangeALatch) {
 }
 
 TEST(Processor, InputsSetBetweenRunsActLikeAStimulus) {
-    Processor processor = loaded("45 05 00 00");
+    Processor processor = loaded("45 05 00 @003 09");
     processor.step(); // strt cnt
     processor.setInput(Input::T1, 0);
     processor.setInput(Input::T1, 0);
@@ -300,6 +300,9 @@ TEST(Processor, InputsSetBetweenRunsActLikeAStimulus) {
     processor.step(); // en i
     processor.setInput(Input::Int, 0);
     EXPECT_EQ(processor.step().kind, Step::Kind::InterruptEntry);
+    processor.attachStimulus({{0, Input::P1, 0x3C}}); // already due
+    processor.step();
+    expectState(processor.state(), "A=3C", "in a,p1 after the late stimulus");
 }
 
 TEST(Processor, EditedTimerRunsOnFromTheEditedValues) {
