@@ -735,10 +735,11 @@ RunResult Processor::runLoop(const StepObserver& observer) {
         ++instructions;
         if constexpr (Observed) {
             const Instruction& instruction = instructionOf(static_cast<std::uint8_t>(opcode));
+            const std::uint8_t operand = instruction.length == 2 ? rom[next(at)] : 0;
             const Step done{Step::Kind::Instruction,
                             static_cast<std::uint16_t>(at),
                             static_cast<std::uint8_t>(opcode),
-                            rom[next(at)],
+                            operand,
                             instruction.length,
                             0};
             store();

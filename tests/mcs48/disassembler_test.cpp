@@ -23,14 +23,10 @@ using testing::program;
 // A row of ours as the assembler's table spells its first three fields.
 std::u16string assemblerForm(std::uint8_t opcode) {
     const Instruction& instruction = instructionOf(opcode);
-    const auto spelt = [](Operand operand) -> std::u16string {
-        if (operand == Operand::Data) {
-            return u"#§data§";
-        }
-        if (operand == Operand::PageTarget) {
-            return u"§adresse§";
-        }
-        return fromUtf8(operandName(operand));
+    const auto spelt = [](Operand operand) {
+        return operand == Operand::Data         ? std::u16string(u"#§data§")
+               : operand == Operand::PageTarget ? std::u16string(u"§adresse§")
+                                                : fromUtf8(operandName(operand));
     };
     return fromUtf8(instruction.mnemonic) + u";" + spelt(instruction.first) + u";" +
            spelt(instruction.second);
@@ -58,10 +54,6 @@ TEST(InstructionSet, AgreesWithTheAssemblersTableOnEveryForm) {
         const Instruction& instruction = instructionOf(static_cast<std::uint8_t>(opcode));
         const bool jmpOrCall = (opcode & 0x0F) == 0x04;
         EXPECT_EQ(instruction.exists(), formOpcodes.contains(opcode) || jmpOrCall) << opcode;
-        if (jmpOrCall) {
-            EXPECT_EQ(instruction.mnemonic, (opcode & 0x10) != 0 ? "call" : "jmp");
-            EXPECT_EQ(instruction.length, 2);
-        }
         existing += instruction.exists() ? 1 : 0;
     }
     EXPECT_EQ(existing, 230);

@@ -104,6 +104,7 @@ TEST(Processor, Arithmetic) {
         {"da a carry from the low step", "23 FA 57", 2, "A=60 PSW=88"},
         {"da a never clears cy", "97 A7 23 11 57", 4, "A=71 PSW=88"},
         {"da a keeps a decimal value", "23 45 57", 2, "A=45 PSW=08"},
+        {"da a adjusts the low digit", "23 3B 57", 2, "A=41 PSW=08"},
         {"inc a sets no flags", "23 FF 17", 2, "A=00 PSW=08"},
         {"dec a", "27 07", 2, "A=FF PSW=08"},
         {"rl", "23 81 E7", 2, "A=03 PSW=08"},
@@ -252,25 +253,21 @@ TEST(Processor, StepOverAndRunUntilReturn) {
     expectState(processor.state(), "PC=002 DEPTH=0 N=5", "back from 010H");
 }
 
+// Kind, address, opcode, operand, length, vector.
+std::string described(const Step& step) {
+    return std::to_string(static_cast<int>(step.kind)) + " " + testing::hex(step.address, 3) + " " +
+           testing::hex(step.opcode, 2) + " " + testing::hex(step.operand, 2) + " " +
+           std::to_string(step.length) + " " + testing::hex(step.vector, 3);
+}
+
 TEST(Processor, StepsReportInstructionsEntriesAndUnknownOpcodes) {
     Processor processor = loaded("05 23 3F 01", Chip::I8049, "1 INT=0");
-    const Step enable = processor.step();
-    EXPECT_EQ(enable.kind, Step::Kind::Instruction);
-    const Step entry = processor.step();
-    EXPECT_EQ(entry.kind, Step::Kind::InterruptEntry);
-    EXPECT_EQ(entry.vector, 0x003);
-    EXPECT_EQ(entry.address, 0x001);
+    EXPECT_EQ(described(processor.step()), "0 000 05 00 1 000");
+    EXPECT_EQ(described(processor.step()), "1 001 00 00 0 003");
     processor.editState().pc = 0x001;
     processor.edited();
-    const Step move = processor.step();
-    EXPECT_EQ(move.kind, Step::Kind::Instruction);
-    EXPECT_EQ(move.address, 0x001);
-    EXPECT_EQ(move.length, 2);
-    EXPECT_EQ(move.operand, 0x3F);
-    const Step unknown = processor.step();
-    EXPECT_EQ(unknown.kind, Step::Kind::UnknownOpcode);
-    EXPECT_EQ(unknown.address, 0x003);
-    EXPECT_EQ(unknown.opcode, 0x01);
+    EXPECT_EQ(described(processor.step()), "0 001 23 3F 2 000");
+    EXPECT_EQ(described(processor.step()), "2 003 01 00 1 000");
     expectState(processor.state(), "PC=003 A=3F CYC=5 N=2", "after the unknown opcode");
 }
 

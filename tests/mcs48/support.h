@@ -54,30 +54,21 @@ inline std::string valueOf(const State& s, const std::string& key) {
     if (key.size() == 2 && key[0] == 'R') {
         return hex(s.ram[static_cast<std::size_t>(s.registerBase() + key[1] - '0')], 2);
     }
-    const std::vector<std::pair<std::string, std::string>> values = {
-        {"PC", hex(s.pc, 3)},
-        {"A", hex(s.a, 2)},
-        {"PSW", hex(s.psw, 2)},
-        {"F1", hex(s.f1, 1)},
-        {"MB", hex(s.mb, 1)},
-        {"T", hex(s.timer, 2)},
-        {"PRE", hex(s.prescaler, 2)},
-        {"TF", hex(s.timerFlag, 1)},
-        {"TP", hex(s.timerInterruptPending, 1)},
-        {"IS", hex(s.inInterrupt, 1)},
-        {"DEPTH", std::to_string(s.callDepth)},
-        {"CYC", std::to_string(s.cycles)},
-        {"N", std::to_string(s.instructions)},
-        {"P1", hex(s.latch(Port::P1), 2)},
-        {"P2", hex(s.latch(Port::P2), 2)},
-        {"BUS", hex(s.latch(Port::Bus), 2)},
-        {"P4", hex(s.latch(Port::P4), 2)},
-        {"P5", hex(s.latch(Port::P5), 2)},
-        {"P6", hex(s.latch(Port::P6), 2)},
+    // clang-format off
+    const std::pair<const char*, std::string> values[] = {
+        {"PC", hex(s.pc, 3)}, {"A", hex(s.a, 2)}, {"PSW", hex(s.psw, 2)}, {"F1", hex(s.f1, 1)},
+        {"MB", hex(s.mb, 1)}, {"T", hex(s.timer, 2)}, {"PRE", hex(s.prescaler, 2)},
+        {"TF", hex(s.timerFlag, 1)}, {"TP", hex(s.timerInterruptPending, 1)},
+        {"IS", hex(s.inInterrupt, 1)}, {"DEPTH", std::to_string(s.callDepth)},
+        {"CYC", std::to_string(s.cycles)}, {"N", std::to_string(s.instructions)},
+        {"P1", hex(s.latch(Port::P1), 2)}, {"P2", hex(s.latch(Port::P2), 2)},
+        {"BUS", hex(s.latch(Port::Bus), 2)}, {"P4", hex(s.latch(Port::P4), 2)},
+        {"P5", hex(s.latch(Port::P5), 2)}, {"P6", hex(s.latch(Port::P6), 2)},
         {"P7", hex(s.latch(Port::P7), 2)},
     };
+    // clang-format on
     for (const auto& [name, value] : values) {
-        if (name == key) {
+        if (key == name) {
             return value;
         }
     }

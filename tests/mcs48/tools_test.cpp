@@ -60,9 +60,6 @@ protected:
     Outcome sim(const std::vector<std::string>& arguments) const {
         return run(TOVI_SIM_EXECUTABLE, arguments);
     }
-    Outcome dis(const std::vector<std::string>& arguments) const {
-        return run(TOVI_DIS_EXECUTABLE, arguments);
-    }
 
 private:
     std::filesystem::path dir_ =
@@ -71,12 +68,12 @@ private:
          std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
 };
 
-std::string zeros(int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        text += " 00";
+std::string repeated(const std::string& text, int count) {
+    std::string all;
+    while (count-- > 0) {
+        all += text;
     }
-    return text;
+    return all;
 }
 
 TEST_F(Tools, SimTracesPortsAndReportsTheEnd) {
@@ -111,15 +108,15 @@ TEST_F(Tools, SimTracesPortsAndReportsTheEnd) {
                               state +
                               "FE P2=FF BUS=FF CYC=13\n"
                               "RAM=00 00 00 00 00 00 00 00 11" +
-                              zeros(55) + "\nXRAM=00" + zeros(255) + "\n");
+                              repeated(" 00", 55) + "\nXRAM=00" + repeated(" 00", 255) + "\n");
     EXPECT_EQ(result.err, "");
 }
 
-TEST_F(Tools, SimSaysWhyItStopped) {
+TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
     const struct {
         std::vector<std::string> options;
         const char* program;
-        const char* lines; // the first two lines of the output
+        std::string lines; // a part of the output
         int exitStatus;
     } cases[] = {
         {{},
@@ -142,86 +139,76 @@ TEST_F(Tools, SimSaysWhyItStopped) {
          "Halt: 3 Zyklen erreicht\nBefehle: 3, Zyklen: 3, Zeit: 4,069 µs\n",
          0},
         {{"--stop-on-idle"}, "00*10 01", "Halt: unbekannter Opcode 01H bei 00AH\nBefehle: 10,", 1},
+        {{"--ram-fill", "a5", "--chip", "8048", "--steps", "1"},
+         "B8 00",
+         "\nRAM=00" + repeated(" A5", 63) + "\nXRAM=A5 A5",
+         0},
+        {{"--chip", "8050", "--steps", "1"}, "00", "\nRAM=" + repeated("00 ", 255) + "00\nX", 0},
     };
     for (const auto& c : cases) {
         auto arguments = c.options;
         arguments.push_back(binary(c.program));
         const Outcome result = sim(arguments);
-        EXPECT_EQ(result.out.substr(0, std::string(c.lines).size()), c.lines) << c.program;
+        EXPECT_NE(result.out.find(c.lines), std::string::npos) << result.out.substr(0, 200);
         EXPECT_EQ(result.exitStatus, c.exitStatus) << c.lines;
     }
 }
 
-TEST_F(Tools, SimFillsRamAsAskedAndShowsTheChipsRam) {
-    const Outcome result =
-        sim({"--ram-fill", "a5", "--chip", "8050", "--steps", "1", binary("B8 00")});
-    EXPECT_NE(result.out.find("\nRAM=00 A5 A5"), std::string::npos);
-    EXPECT_EQ(result.out.find("RAM=00"), result.out.rfind("RAM=00"));
-    const auto ram = result.out.find("RAM=");
-    EXPECT_EQ(result.out.find('\n', ram) - ram, 4 + 256 * 3 - 1);
-    EXPECT_NE(result.out.find("\nXRAM=A5 A5"), std::string::npos);
-}
-
-TEST_F(Tools, SimRefusesWhatItCannotUse) {
+TEST_F(Tools, RefuseWhatTheyCannotUse) {
     const std::string badStimulus = file("bad.txt", "0 T0=1\n10 T1=2\n");
     const std::string good = binary("00");
+    const std::string empty = file("empty.bin", "");
+    const std::string big = file("big.bin", std::string(4097, '\0'));
+    const char* const sim = TOVI_SIM_EXECUTABLE;
+    const char* const dis = TOVI_DIS_EXECUTABLE;
     const struct {
+        const char* tool;
         std::vector<std::string> arguments;
         int exitStatus;
         const char* message;
     } cases[] = {
-        {{}, 2, "tovi-sim: BINAERDATEI fehlt"},
-        {{"--chip", "8051", good}, 2, "tovi-sim: --chip erwartet 8048, 8049 oder 8050"},
-        {{"--clock", "0", good}, 2, "tovi-sim: --clock erwartet eine Taktfrequenz"},
-        {{"--steps", "x", good}, 2, "tovi-sim: --steps erwartet eine Dezimalzahl"},
-        {{"--until", "1000", good}, 2, "tovi-sim: --until erwartet eine Hexadezimalzahl"},
-        {{"--stimulus", badStimulus, good}, 2, "bad.txt, Zeile 2: ungültiger Wert '2' für T1\n"},
-        {{"--stimulus", badStimulus + "x", good}, 2, "x kann nicht gelesen werden\n"},
-        {{good + "x"}, 2, "x kann nicht gelesen werden\n"},
-        {{file("empty.bin", "")}, 1, "empty.bin ist leer\n"},
-        {{file("big.bin", std::string(4097, '\0'))}, 1, "big.bin ist größer als 4096 Byte\n"},
+        {sim, {}, 2, "BINAERDATEI fehlt"},
+        {sim, {"--chip", "8051", good}, 2, "--chip erwartet 8048, 8049 oder 8050"},
+        {sim, {"--clock", "0", good}, 2, "--clock erwartet eine Taktfrequenz"},
+        {sim, {"--steps", "x", good}, 2, "--steps erwartet eine Dezimalzahl"},
+        {sim, {"--until", "1000", good}, 2, "--until erwartet eine Hexadezimalzahl"},
+        {sim,
+         {"--stimulus", badStimulus, good},
+         2,
+         "bad.txt, Zeile 2: ungültiger Wert '2' für T1\n"},
+        {sim, {"--stimulus", badStimulus + "x", good}, 2, "x kann nicht gelesen werden\n"},
+        {sim, {good + "x"}, 2, "x kann nicht gelesen werden\n"},
+        {sim, {empty}, 1, "empty.bin ist leer\n"},
+        {sim, {big}, 1, "big.bin ist größer als 4096 Byte\n"},
+        {dis, {}, 2, "BINAERDATEI fehlt"},
+        {dis,
+         {"--source", file("half.bin", std::string(2049, '\0'))},
+         1,
+         "die Quellform gibt es nur für Abbilder bis 2048 Byte"},
+        {dis, {empty}, 1, "empty.bin ist leer\n"},
+        {dis, {big}, 1, "big.bin ist größer als 4096 Byte\n"},
+        {dis, {"nowhere.bin"}, 2, "nowhere.bin kann nicht gelesen werden\n"},
     };
     for (const auto& c : cases) {
-        const Outcome result = sim(c.arguments);
+        const Outcome result = run(c.tool, c.arguments);
         EXPECT_EQ(result.exitStatus, c.exitStatus) << c.message;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
-        EXPECT_TRUE(result.err.starts_with("tovi-sim: ")) << result.err;
+        EXPECT_TRUE(
+            result.err.starts_with(std::filesystem::path(c.tool).filename().string() + ": "));
         EXPECT_EQ(result.out, "");
     }
 }
 
 TEST_F(Tools, DisListsAndWritesSource) {
-    const Outcome listing = dis({binary("04 02 96 00")});
+    const Outcome listing = run(TOVI_DIS_EXECUTABLE, {binary("04 02 96 00")});
     EXPECT_EQ(listing.exitStatus, 0);
     EXPECT_EQ(listing.out, "000: 04 02  jmp 002H\n002: 96 00  jnz 000H\n");
-    const Outcome source = dis({"--source", binary("04 02 96 00")});
+    const Outcome source = run(TOVI_DIS_EXECUTABLE, {"--source", binary("04 02 96 00")});
     EXPECT_EQ(source.exitStatus, 0);
     EXPECT_EQ(source.out, "        org 000H\nL000:   jmp L002\nL002:   jnz L000\n");
-    const Outcome full = dis({file("full.bin", std::string(4096, '\x23'))});
+    const Outcome full = run(TOVI_DIS_EXECUTABLE, {file("full.bin", std::string(4096, '\x23'))});
     EXPECT_EQ(full.exitStatus, 0);
     EXPECT_TRUE(full.out.ends_with("FFE: 23 23  mov a,#23H\n"));
-}
-
-TEST_F(Tools, DisRefusesWhatItCannotUse) {
-    const struct {
-        std::vector<std::string> arguments;
-        int exitStatus;
-        const char* message;
-    } cases[] = {
-        {{}, 2, "tovi-dis: BINAERDATEI fehlt"},
-        {{"--source", file("big.bin", std::string(2049, '\0'))},
-         1,
-         "die Quellform gibt es nur für Abbilder bis 2048 Byte"},
-        {{file("huge.bin", std::string(4097, '\0'))}, 1, "huge.bin ist größer als 4096 Byte\n"},
-        {{file("empty.bin", "")}, 1, "empty.bin ist leer\n"},
-        {{"nowhere.bin"}, 2, "nowhere.bin kann nicht gelesen werden\n"},
-    };
-    for (const auto& c : cases) {
-        const Outcome result = dis(c.arguments);
-        EXPECT_EQ(result.exitStatus, c.exitStatus) << c.message;
-        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
-        EXPECT_EQ(result.out, "");
-    }
 }
 
 } // namespace
