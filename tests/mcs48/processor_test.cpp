@@ -43,18 +43,12 @@ void runTable(std::span<const Case> cases) {
     }
 }
 
-TEST(Processor, ProgramCounterAndBanks) {
+TEST(Processor, ProgramCounterBanksAndPages) {
     const Case cases[] = {
         {"pc wraps inside bank 0", "E4 FF @7FF 00", 2, "PC=000 CYC=3"},
         {"pc wraps inside bank 1", "F5 E4 FF @FFF 00", 3, "PC=800 MB=1"},
         {"jmp in service uses bank 0", "F5 05 00 @003 04 20", 3, "PC=020 MB=1 IS=1", "0 INT=0"},
         {"call in bank 1 returns there", "F5 04 00 @800 14 10 @810 83", 4, "PC=802 @08=02 @09=08"},
-    };
-    runTable(cases);
-}
-
-TEST(Processor, PageOfTheAddressAfterTheOpcode) {
-    const Case cases[] = {
         {"jnz at a page end", "23 01 04 FF @0FF 96 20", 3, "PC=120"},
         {"djnz at a page end", "B8 02 04 FF @0FF E8 10", 3, "PC=110 R0=01"},
         {"jmpp at a page end", "23 05 04 FF @0FF B3 @105 42", 3, "PC=142"},
@@ -65,7 +59,7 @@ TEST(Processor, PageOfTheAddressAfterTheOpcode) {
     runTable(cases);
 }
 
-TEST(Processor, PswStackAndReturns) {
+TEST(Processor, PswStackRegisterBanksAndRam) {
     const Case cases[] = {
         {"call pushes pc and psw 4-7", "97 A7 D5 14 10", 4, "PC=010 PSW=99 @08=05 @09=90 DEPTH=1"},
         {"ret restores the pc only", "97 A7 D5 14 10 @010 97 83", 6, "PC=005 PSW=18 DEPTH=0"},
@@ -74,12 +68,6 @@ TEST(Processor, PswStackAndReturns) {
          "PC=012 PSW=09 @08=12 @0A=04 @16=10 @17=00"},
         {"mov psw,a sets sp, bit 3 reads 1", "23 F5 D7 C7 14 10", 4,
          "A=FD PSW=FE @12=06 @13=F0 PC=010"},
-    };
-    runTable(cases);
-}
-
-TEST(Processor, RegisterBanksAndIndirectRam) {
-    const Case cases[] = {
         {"banks at 0 and 24", "B8 11 D5 B8 22 C5 F8", 5, "@00=11 @18=22 A=11"},
         {"@r0 wraps on 8048", "B8 C5 B0 AA", 2, "@05=AA", "", Chip::I8048},
         {"@r0 wraps on 8049", "B8 C5 B0 AA", 2, "@45=AA", "", Chip::I8049},
@@ -160,7 +148,7 @@ TEST(Processor, Interrupts) {
     runTable(cases);
 }
 
-TEST(Processor, PortsExpanderAndExternalRam) {
+TEST(Processor, PortsPinsFlagsAndConditionalJumps) {
     const Case cases[] = {
         {"in a,p1 reads pins and latch", "23 F0 39 09", 3, "A=30 P1=F0", "0 P1=3C"},
         {"in a,p2 reads pins and latch", "23 0F 3A 0A", 3, "A=05 P2=0F", "0 P2=F5"},
@@ -173,12 +161,6 @@ TEST(Processor, PortsExpanderAndExternalRam) {
          "X10=77 X20=77 A=77 BUS=FF"},
         {"movd writes and reads", "23 A5 3D 0D", 3, "P5=05 A=05"},
         {"anld and orld", "23 F3 9C 23 00 3E 23 05 8E", 6, "P4=03 P6=05 P7=0F"},
-    };
-    runTable(cases);
-}
-
-TEST(Processor, ConditionalJumps) {
-    const Case cases[] = {
         {"jt0 high", "36 10", 1, "PC=010"},
         {"jnt0 low", "26 10", 1, "PC=010", "0 T0=0"},
         {"jt1 low", "56 10", 1, "PC=002", "0 T1=0"},
@@ -289,8 +271,8 @@ TEST(Processor, ReportsPortWritesThatChangeALatch) {
     EXPECT_EQ(writes, (std::vector<std::string>{"P1=FE@4", "P2=FE@8", "P7=05@12"}));
 }
 
-TEST(Processor, InputsSetBetweenRunsActLikeAStimulus) {
-    Processor processor = loaded("45 05 00 @003 09");
+TEST(Processor, EditsBetweenRunsActAsIfMadeThen) {
+    Processor processor = loaded("45 05 00 @003 09 55 00");
     processor.step(); // strt cnt
     processor.setInput(Input::T1, 0);
     processor.setInput(Input::T1, 0);
@@ -305,16 +287,12 @@ TEST(Processor, InputsSetBetweenRunsActLikeAStimulus) {
     processor.attachStimulus({{0, Input::P1, 0x3C}}); // already due
     processor.step();
     expectState(processor.state(), "A=3C", "in a,p1 after the late stimulus");
-}
-
-TEST(Processor, EditedTimerRunsOnFromTheEditedValues) {
-    Processor processor = loaded("55 00 00 00");
-    processor.step();
+    processor.step(); // strt t at cycle 6
     State& state = processor.editState();
     state.timer = 0xFF;
     state.prescaler = 31;
     processor.edited();
-    processor.step(); // cycle 1 to 2: T counts up
+    processor.step(); // nop from cycle 7 to 8: T counts up
     expectState(processor.state(), "T=00 TF=1 PRE=00", "overflow after the edit");
 }
 
