@@ -34,12 +34,13 @@ asan-test: deps
 	@cmake --build $(ASAN_BUILD_DIR)
 	@cd $(ASAN_BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
 
-# The libFuzzer target, run for FUZZ_SECONDS with both sanitizers.
+# The libFuzzer targets, each run for FUZZ_SECONDS with both sanitizers.
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DTOVI_FUZZ=ON -DTOVI_WERROR=ON
-	@cmake --build $(FUZZ_BUILD_DIR) --target fuzz_assembler
+	@cmake --build $(FUZZ_BUILD_DIR) --target fuzz_assembler fuzz_simulator
 	@scripts/run-fuzzer $(FUZZ_BUILD_DIR)/fuzz/fuzz_assembler $(FUZZ_SECONDS)
+	@scripts/run-fuzzer $(FUZZ_BUILD_DIR)/fuzz/fuzz_simulator $(FUZZ_SECONDS) fuzz/corpus-sim
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

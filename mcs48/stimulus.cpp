@@ -1,0 +1,135 @@
+#include "mcs48/stimulus.h"
+
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <optional>
+
+namespace tovi::mcs48 {
+namespace {
+
+struct InputName {
+    std::string_view name;
+    Input input;
+    bool isPin; // a level 0 or 1; otherwise eight input pins in hex
+};
+
+// clang-format off
+constexpr std::array<InputName, 6> inputNames = {{
+    {"T0", Input::T0, true},
+    {"T1", Input::T1, true},
+    {"INT", Input::Int, true},
+    {"P1", Input::P1, false},
+    {"P2", Input::P2, false},
+    {"BUS", Input::Bus, false},
+}};
+// clang-format on
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::optional<long long> numberIn(std::string_view text, int base) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, base);
+    if (text.empty() || error != std::errc() || stop != end || value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+const InputName* inputNamed(std::string_view name) {
+    std::string upper(name);
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    for (const InputName& entry : inputNames) {
+        if (entry.name == upper) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<std::uint8_t> valueFor(const InputName& input, std::string_view text) {
+    if (input.isPin) {
+        if (text == "0" || text == "1") {
+            return static_cast<std::uint8_t>(text[0] - '0');
+        }
+        return std::nullopt;
+    }
+    if (text.ends_with('h') || text.ends_with('H')) {
+        text.remove_suffix(1);
+    }
+    const auto value = numberIn(text, 16);
+    if (!value || *value > 0xFF) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(*value);
+}
+
+// One line without its comment; its problem when it is malformed.
+std::string readEvent(std::string_view line, InputEvent& event) {
+    const auto blank = line.find_first_of(" \t");
+    if (blank == std::string_view::npos) {
+        return "erwartet <Zyklus> <Name>=<Wert>";
+    }
+    const auto cycle = numberIn(line.substr(0, blank), 10);
+    if (!cycle) {
+        return "ungültige Zyklenzahl '" + std::string(line.substr(0, blank)) + "'";
+    }
+    const std::string_view assignment = trimmed(line.substr(blank));
+    const auto equals = assignment.find('=');
+    if (equals == std::string_view::npos) {
+        return "erwartet <Name>=<Wert> nach der Zyklenzahl";
+    }
+    const InputName* input = inputNamed(trimmed(assignment.substr(0, equals)));
+    if (input == nullptr) {
+        return "unbekannter Eingang '" + std::string(assignment.substr(0, equals)) + "'";
+    }
+    const std::string_view valueText = trimmed(assignment.substr(equals + 1));
+    const auto value = valueFor(*input, valueText);
+    if (!value) {
+        return "ungültiger Wert '" + std::string(valueText) + "' für " + std::string(input->name);
+    }
+    event = {*cycle, input->input, *value};
+    return {};
+}
+
+} // namespace
+
+ParsedStimulus parseStimulus(std::string_view text) {
+    ParsedStimulus parsed;
+    int lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const auto end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        line = trimmed(line.substr(0, line.find(';')));
+        if (line.empty()) {
+            continue;
+        }
+        InputEvent event;
+        if (std::string problem = readEvent(line, event); !problem.empty()) {
+            parsed.badLine = lineNumber;
+            parsed.problem = std::move(problem);
+            return parsed;
+        }
+        parsed.events.push_back(event);
+    }
+    return parsed;
+}
+
+} // namespace tovi::mcs48

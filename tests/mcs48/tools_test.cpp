@@ -1,0 +1,215 @@
+// tovi-sim and tovi-dis as processes: output formats and exit statuses.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "common/file_io.h"
+#include "support.h"
+
+namespace tovi::mcs48 {
+namespace {
+
+using testing::program;
+
+struct Outcome {
+    int exitStatus = -1;
+    std::string out;
+    std::string err;
+};
+
+class Tools : public ::testing::Test {
+protected:
+    Tools() { std::filesystem::create_directories(dir_); }
+    ~Tools() override { std::filesystem::remove_all(dir_); }
+
+    std::string file(const std::string& name, const std::string& bytes) const {
+        const auto path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    std::string binary(const std::string& hexBytes) const {
+        const auto bytes = program(hexBytes);
+        return file("p.bin", std::string(bytes.begin(), bytes.end()));
+    }
+
+    Outcome run(const char* tool, const std::vector<std::string>& arguments) const {
+        std::string command = tool;
+        for (const auto& argument : arguments) {
+            command += " '" + argument + "'";
+        }
+        command += " 2>'" + (dir_ / "stderr").string() + "'";
+        Outcome outcome;
+        FILE* pipe = popen(command.c_str(), "r");
+        std::array<char, 65536> buffer{};
+        for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
+            outcome.out.append(buffer.data(), n);
+        }
+        const int status = pclose(pipe);
+        outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        outcome.err = readFileBytes(dir_ / "stderr").value_or("");
+        return outcome;
+    }
+    Outcome sim(const std::vector<std::string>& arguments) const {
+        return run(TOVI_SIM_EXECUTABLE, arguments);
+    }
+
+private:
+    std::filesystem::path dir_ =
+        std::filesystem::temp_directory_path() /
+        ("tovi-mcs48-" +
+         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+};
+
+std::string repeated(const std::string& text, int count) {
+    std::string all;
+    while (count-- > 0) {
+        all += text;
+    }
+    return all;
+}
+
+TEST_F(Tools, SimTracesPortsAndReportsTheEnd) {
+    const std::string stimulus = file("s.txt", "; INT pulse\n5 int=1\n\n3 INT=0 ; low\n");
+    const Outcome result =
+        sim({"--trace", "--ports", "--stop-on-idle", "--chip", "8048", "--stimulus", stimulus,
+             binary("04 10 @003 93 @010 05 23 FE 39 04 14")});
+    const std::string state = " PSW=08 F1=0 MB=0 R=00 00 00 00 00 00 00 00 T=00 TF=0 P1=";
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out, "1 000: 04 10 jmp 010H | PC=010 A=00" + state +
+                              "FF P2=FF BUS=FF CYC=2\n"
+                              "2 010: 05 en i | PC=011 A=00" +
+                              state +
+                              "FF P2=FF BUS=FF CYC=3\n"
+                              "INT -> 003\n"
+                              "3 003: 93 retr | PC=011 A=00" +
+                              state +
+                              "FF P2=FF BUS=FF CYC=7\n"
+                              "4 011: 23 FE mov a,#0FEH | PC=013 A=FE" +
+                              state +
+                              "FF P2=FF BUS=FF CYC=9\n"
+                              "11 27.500 P1=FE\n"
+                              "5 013: 39 outl p1,a | PC=014 A=FE" +
+                              state +
+                              "FE P2=FF BUS=FF CYC=11\n"
+                              "6 014: 04 14 jmp 014H | PC=014 A=FE" +
+                              state +
+                              "FE P2=FF BUS=FF CYC=13\n"
+                              "Halt: Sprung auf sich selbst bei 014H\n"
+                              "Befehle: 6, Zyklen: 13, Zeit: 32,500 µs\n"
+                              "PC=014 A=FE" +
+                              state +
+                              "FE P2=FF BUS=FF CYC=13\n"
+                              "RAM=00 00 00 00 00 00 00 00 11" +
+                              repeated(" 00", 55) + "\nXRAM=00" + repeated(" 00", 255) + "\n");
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
+    const struct {
+        std::vector<std::string> options;
+        const char* program;
+        std::string lines; // a part of the output
+        int exitStatus;
+    } cases[] = {
+        {{},
+         "04 00",
+         "Halt: keine Grenze angegeben, nach 10000000 Befehlen angehalten\n"
+         "Befehle: 10000000, Zyklen: 20000000, Zeit: 50000000,000 µs\n",
+         0},
+        {{"--steps", "1000"}, "04 00", "Halt: 1000 Befehle ausgeführt\nBefehle: 1000,", 0},
+        {{"--cycles", "20000", "--steps", "20000"},
+         "00 04 00",
+         "Halt: 20000 Zyklen erreicht\n"
+         "Befehle: 13334, Zyklen: 20001,",
+         0},
+        {{"--cycles", "3"}, "23 00 04 00", "Halt: 3 Zyklen erreicht\nBefehle: 2, Zyklen: 4,", 0},
+        {{"--until", "123"}, "24 23", "Halt: Adresse 123H erreicht\nBefehle: 1,", 0},
+        {{"--until", "0"}, "04 00", "Halt: Adresse 000H erreicht\nBefehle: 0, Zyklen: 0,", 0},
+        {{"--until", "0x2", "--steps", "5"}, "04 00", "Halt: 5 Befehle ausgeführt\n", 0},
+        {{"--clock", "11.059", "--cycles", "3"},
+         "00 00 00 00",
+         "Halt: 3 Zyklen erreicht\nBefehle: 3, Zyklen: 3, Zeit: 4,069 µs\n",
+         0},
+        {{"--stop-on-idle"}, "00*10 01", "Halt: unbekannter Opcode 01H bei 00AH\nBefehle: 10,", 1},
+        {{"--ram-fill", "a5", "--chip", "8048", "--steps", "1"},
+         "B8 00",
+         "\nRAM=00" + repeated(" A5", 63) + "\nXRAM=A5 A5",
+         0},
+        {{"--chip", "8050", "--steps", "1"}, "00", "\nRAM=" + repeated("00 ", 255) + "00\nX", 0},
+    };
+    for (const auto& c : cases) {
+        auto arguments = c.options;
+        arguments.push_back(binary(c.program));
+        const Outcome result = sim(arguments);
+        EXPECT_NE(result.out.find(c.lines), std::string::npos) << result.out.substr(0, 200);
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << c.lines;
+    }
+}
+
+TEST_F(Tools, RefuseWhatTheyCannotUse) {
+    const std::string badStimulus = file("bad.txt", "0 T0=1\n10 T1=2\n");
+    const std::string good = binary("00");
+    const std::string empty = file("empty.bin", "");
+    const std::string big = file("big.bin", std::string(4097, '\0'));
+    const char* const sim = TOVI_SIM_EXECUTABLE;
+    const char* const dis = TOVI_DIS_EXECUTABLE;
+    const struct {
+        const char* tool;
+        std::vector<std::string> arguments;
+        int exitStatus;
+        const char* message;
+    } cases[] = {
+        {sim, {}, 2, "BINAERDATEI fehlt"},
+        {sim, {"--chip", "8051", good}, 2, "--chip erwartet 8048, 8049 oder 8050"},
+        {sim, {"--clock", "0", good}, 2, "--clock erwartet eine Taktfrequenz"},
+        {sim, {"--steps", "x", good}, 2, "--steps erwartet eine Dezimalzahl"},
+        {sim, {"--until", "1000", good}, 2, "--until erwartet eine Hexadezimalzahl"},
+        {sim,
+         {"--stimulus", badStimulus, good},
+         2,
+         "bad.txt, Zeile 2: ungültiger Wert '2' für T1\n"},
+        {sim, {"--stimulus", badStimulus + "x", good}, 2, "x kann nicht gelesen werden\n"},
+        {sim, {good + "x"}, 2, "x kann nicht gelesen werden\n"},
+        {sim, {empty}, 1, "empty.bin ist leer\n"},
+        {sim, {big}, 1, "big.bin ist größer als 4096 Byte\n"},
+        {dis, {}, 2, "BINAERDATEI fehlt"},
+        {dis,
+         {"--source", file("half.bin", std::string(2049, '\0'))},
+         1,
+         "die Quellform gibt es nur für Abbilder bis 2048 Byte"},
+        {dis, {empty}, 1, "empty.bin ist leer\n"},
+        {dis, {big}, 1, "big.bin ist größer als 4096 Byte\n"},
+        {dis, {"nowhere.bin"}, 2, "nowhere.bin kann nicht gelesen werden\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome result = run(c.tool, c.arguments);
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_TRUE(
+            result.err.starts_with(std::filesystem::path(c.tool).filename().string() + ": "));
+        EXPECT_EQ(result.out, "");
+    }
+}
+
+TEST_F(Tools, DisListsAndWritesSource) {
+    const Outcome listing = run(TOVI_DIS_EXECUTABLE, {binary("04 02 96 00")});
+    EXPECT_EQ(listing.exitStatus, 0);
+    EXPECT_EQ(listing.out, "000: 04 02  jmp 002H\n002: 96 00  jnz 000H\n");
+    const Outcome source = run(TOVI_DIS_EXECUTABLE, {"--source", binary("04 02 96 00")});
+    EXPECT_EQ(source.exitStatus, 0);
+    EXPECT_EQ(source.out, "        org 000H\nL000:   jmp L002\nL002:   jnz L000\n");
+    const Outcome full = run(TOVI_DIS_EXECUTABLE, {file("full.bin", std::string(4096, '\x23'))});
+    EXPECT_EQ(full.exitStatus, 0);
+    EXPECT_TRUE(full.out.ends_with("FFE: 23 23  mov a,#23H\n"));
+}
+
+} // namespace
+} // namespace tovi::mcs48
