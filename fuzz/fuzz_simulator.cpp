@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "assembler/assembly_driver.h"
 #include "common/text.h"
+#include "image/assembly_driver.h"
 #include "mcs48/disassembler.h"
 #include "mcs48/instruction_set.h"
 #include "mcs48/processor.h"

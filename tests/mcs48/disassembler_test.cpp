@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "assembler/assembly_driver.h"
 #include "assembler/instruction_table.h"
 #include "common/text.h"
+#include "image/assembly_driver.h"
 #include "mcs48/disassembler.h"
 #include "mcs48/instruction_set.h"
 #include "support.h"
