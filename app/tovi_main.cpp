@@ -1,11 +1,13 @@
-// tovi: the workbench. Takes no arguments; its only configuration is the
-// settings file "tovi.ini" in the working directory.
+// tovi: the workbench. Its one argument is a source file to load at start;
+// everything else it keeps in "tovi.ini" and "tovi-sim.ini" in the working
+// directory.
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
+#include "app/command_line.h"
 #include "workbench/main_window.h"
 #include "workbench/user_dialogs.h"
 #include "workbench/workbench.h"
@@ -24,8 +26,18 @@ void speakGerman(QApplication& app, QTranslator& translator) {
 
 } // namespace
 
-int main(int, char* argv[]) {
-    // Command-line arguments are not taken, not even the toolkit's own.
+int main(int argc, char* argv[]) {
+    tovi::CommandLine commandLine(
+        "tovi",
+        "Die Werkbank für MCS-48-Programme: Quelltext bearbeiten, assemblieren (F5),\n"
+        "im Simulator ausführen und an den EPROM-Emulator senden (F6).",
+        "Ohne DATEI beginnt Tovi mit leerer Quelle.");
+    std::string file;
+    commandLine.app().add_option("DATEI", file, "diese Quelldatei beim Start laden")->type_name("");
+    if (const auto exitStatus = commandLine.parse(argc, argv)) {
+        return *exitStatus;
+    }
+    // The toolkit takes none of the arguments: they are Tovi's.
     int argumentCount = 1;
     QApplication app(argumentCount, argv);
     QTranslator translator;
@@ -34,6 +46,9 @@ int main(int, char* argv[]) {
     tovi::QtUserDialogs dialogs;
     tovi::Workbench workbench(dialogs);
     workbench.mainWindow().show();
+    if (!file.empty()) {
+        workbench.mainWindow().openAtStart(QString::fromLocal8Bit(file.c_str()));
+    }
     const int result = app.exec();
     workbench.finish();
     return result;

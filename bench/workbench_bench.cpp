@@ -1,21 +1,26 @@
-// How fast the workbench starts up to its shown main window, and how fast F5
-// assembles the 2 KiB benchmark program with the listing filled, both on Qt's
-// offscreen platform unless told otherwise.
+// How fast the workbench starts up to its shown main window, how fast F5
+// assembles the 2 KiB benchmark program with the listing filled, how fast a
+// keystroke is in a long source and how fast the debugger runs with its views
+// open, all on Qt's offscreen platform unless told otherwise.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QWindow>
 
 #include <memory>
 
 #include "bench/program_generator.h"
+#include "workbench/debugger.h"
 #include "workbench/main_window.h"
+#include "workbench/simulator_session.h"
 #include "workbench/user_dialogs.h"
 #include "workbench/workbench.h"
 
@@ -32,6 +37,7 @@ public:
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
         return fileName_;
     }
+    int lineNumber(QWidget*, const QString&, const QString&, int, int) override { return 1; }
 
 private:
     QString fileName_;
@@ -114,6 +120,71 @@ void assembleTwoKilobyteProgram(benchmark::State& state) {
     state.counters["listing rows"] = listing->count();
 }
 BENCHMARK(assembleTwoKilobyteProgram)->Unit(benchmark::kMillisecond);
+
+// One keystroke in a 10,000-line source, up to the repainted editor: the
+// change handling, the syntax colours and the gutter. It must stay below
+// 16 ms, one frame, to feel fluid.
+void typeIntoTenThousandLines(benchmark::State& state) {
+    WorkingDirectory directory;
+    FixedDialogs dialogs(directory.filePath("programm.asm"));
+    tovi::Workbench workbench(dialogs);
+    tovi::MainWindow& window = workbench.mainWindow();
+    showAndWaitUntilExposed(window);
+    auto* editor = window.findChild<QPlainTextEdit*>("sourceEditor");
+    QStringList lines;
+    for (int i = 0; i < 10'000; ++i) {
+        lines << QStringLiteral("L%1:   MOV A,#%2H   ; Zeile %1")
+                     .arg(i)
+                     .arg(i % 256, 2, 16, QChar(u'0'));
+    }
+    editor->setPlainText(lines.join(u'\n'));
+    editor->moveCursor(QTextCursor::Start);
+    for (int i = 0; i < 5'000; ++i) {
+        editor->moveCursor(QTextCursor::Down);
+    }
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        QTest::keyClick(editor, Qt::Key_X);
+        editor->viewport()->repaint();
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        editor->viewport()->repaint();
+    }
+    state.counters["keystrokes"] =
+        benchmark::Counter(2, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(typeIntoTenThousandLines)->Unit(benchmark::kMillisecond);
+
+// A run of the simulator with the Simulator window open: slices of the
+// processor between window events, the views redrawn 25 times a second.
+void runWithTheViewsOpen(benchmark::State& state) {
+    WorkingDirectory directory;
+    FixedDialogs dialogs(directory.filePath("programm.asm"));
+    tovi::Workbench workbench(dialogs);
+    tovi::MainWindow& window = workbench.mainWindow();
+    showAndWaitUntilExposed(window);
+    window.findChild<QPlainTextEdit*>("sourceEditor")
+        ->setPlainText(QStringLiteral("        en tcnti\n        strt t\n"
+                                      "loop:   mov r2,#200\n"
+                                      "wait:   djnz r2,wait\n        jmp loop\n"
+                                      "        org 7\n        inc r7\n        retr\n"));
+    window.runCommand(tovi::CommandId::StepInto);
+    tovi::SimulatorSession& session = window.findChild<tovi::Debugger*>()->session();
+    std::uint64_t instructions = 0;
+    for (auto _ : state) {
+        const std::uint64_t before = session.state().instructions;
+        window.runCommand(tovi::CommandId::Run);
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 1000) {
+            QCoreApplication::processEvents();
+        }
+        window.runCommand(tovi::CommandId::Pause);
+        instructions += session.state().instructions - before;
+    }
+    state.counters["instructions/s"] =
+        benchmark::Counter(static_cast<double>(instructions), benchmark::Counter::kIsRate);
+}
+BENCHMARK(runWithTheViewsOpen)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 } // namespace
 

@@ -13,8 +13,8 @@ namespace tovi {
 inline constexpr char simulatorSettingsFileName[] = "tovi-sim.ini";
 
 struct SimulatorSettings {
-    WindowRect window{120, 20, 620, 460}; // frame in the workspace, inner size
-    std::u16string chip = u"8049";        // "8048", "8049" or "8050"
+    WindowRect window{40, 10, 720, 470}; // frame in the workspace, inner size
+    std::u16string chip = u"8049";       // "8048", "8049" or "8050"
     std::int32_t clockKHz = 6000;
 
     bool operator==(const SimulatorSettings&) const = default;

@@ -56,6 +56,9 @@ void ChildWindow::placeAt(const WindowRect& rect) {
 
 void ChildWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
+    if (closable_) {
+        hide();
+    }
 }
 
 // A title bar above the top could not be reached again, so the top edge stays inside.

@@ -16,10 +16,14 @@ public:
 
     // Frame at (x, y) in the workspace, inner size width by height.
     void placeAt(const WindowRect& rect);
+    // A closable window hides when closed; the others stay open for the whole run.
+    void setClosable(bool closable) { closable_ = closable; }
 
 protected:
-    // The three windows stay open for the whole run.
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool closable_ = false;
 };
 
 // The rectangle reduced to fit into an area of the given size: no larger

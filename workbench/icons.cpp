@@ -191,6 +191,76 @@ void drawPaste(QPainter& p) {
     drawTextLines(p, QRectF(8, 10.5, 4, 0), 3);
 }
 
+const QColor runGreen(40, 150, 60);
+const QColor stepBlue(40, 90, 180);
+
+void drawRun(QPainter& p) {
+    p.setPen(QPen(runGreen.darker(140), 1));
+    p.setBrush(runGreen);
+    p.drawPolygon(QPolygonF({QPointF(4, 2.5), QPointF(13.5, 8), QPointF(4, 13.5)}));
+}
+
+void drawPause(QPainter& p) {
+    p.setPen(QPen(QColor(120, 90, 20), 1));
+    p.setBrush(QColor(230, 180, 50));
+    p.drawRect(QRectF(3.5, 2.5, 3, 11));
+    p.drawRect(QRectF(9.5, 2.5, 3, 11));
+}
+
+// A line of code with an arrow: into it, over it or out of it.
+void drawCodeLines(QPainter& p) {
+    p.setPen(QPen(outline, 1.5));
+    p.drawLine(QPointF(2, 13.5), QPointF(14, 13.5));
+}
+
+void drawArrowHead(QPainter& p, QPointF tip, QPointF direction) {
+    const QPointF side(-direction.y(), direction.x());
+    p.setPen(Qt::NoPen);
+    p.setBrush(stepBlue);
+    p.drawPolygon(QPolygonF({tip, tip - direction * 4 + side * 3, tip - direction * 4 - side * 3}));
+}
+
+void drawStepInto(QPainter& p) {
+    drawCodeLines(p);
+    p.setPen(QPen(stepBlue, 2));
+    p.drawLine(QPointF(8, 1.5), QPointF(8, 8));
+    drawArrowHead(p, QPointF(8, 11.5), QPointF(0, 1));
+}
+
+void drawStepOver(QPainter& p) {
+    drawCodeLines(p);
+    p.setPen(QPen(stepBlue, 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(2.5, 3, 10, 10), 0, 180 * 16);
+    drawArrowHead(p, QPointF(12.5, 11), QPointF(0, 1));
+}
+
+void drawStepOut(QPainter& p) {
+    drawCodeLines(p);
+    p.setPen(QPen(stepBlue, 2));
+    p.drawLine(QPointF(8, 11.5), QPointF(8, 6));
+    drawArrowHead(p, QPointF(8, 1.5), QPointF(0, -1));
+}
+
+void drawRunToCursor(QPainter& p) {
+    drawRun(p);
+    p.setPen(QPen(outline, 1.5));
+    p.drawLine(QPointF(14, 2), QPointF(14, 14));
+}
+
+void drawBreakpoint(QPainter& p) {
+    p.setPen(QPen(QColor(120, 10, 10), 1));
+    p.setBrush(QColor(210, 30, 30));
+    p.drawEllipse(QRectF(3, 3, 10, 10));
+}
+
+void drawReset(QPainter& p) {
+    p.setPen(QPen(stepBlue, 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(3, 3, 10, 10), 60 * 16, 280 * 16);
+    drawArrowHead(p, QPointF(11.5, 2.5), QPointF(1, -0.3));
+}
+
 void drawRole(QPainter& p, IconRole role) {
     switch (role) {
     case IconRole::None:
@@ -219,6 +289,22 @@ void drawRole(QPainter& p, IconRole role) {
         return drawCopy(p);
     case IconRole::Paste:
         return drawPaste(p);
+    case IconRole::Run:
+        return drawRun(p);
+    case IconRole::Pause:
+        return drawPause(p);
+    case IconRole::StepInto:
+        return drawStepInto(p);
+    case IconRole::StepOver:
+        return drawStepOver(p);
+    case IconRole::StepOut:
+        return drawStepOut(p);
+    case IconRole::RunToCursor:
+        return drawRunToCursor(p);
+    case IconRole::Breakpoint:
+        return drawBreakpoint(p);
+    case IconRole::Reset:
+        return drawReset(p);
     }
 }
 

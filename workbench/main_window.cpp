@@ -7,7 +7,10 @@
 #include "qtshared/qt_text.h"
 #include "workbench/caret_field.h"
 #include "workbench/child_window.h"
+#include "workbench/debugger.h"
+#include "workbench/find_dialog.h"
 #include "workbench/icons.h"
+#include "workbench/source_editor.h"
 #include "workbench/source_files.h"
 #include "workbench/user_dialogs.h"
 #include "workbench/window_tracker.h"
@@ -17,14 +20,17 @@
 #include <QCursor>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTextBlock>
 #include <QTimer>
 #include <QToolBar>
 
@@ -32,6 +38,11 @@
 
 namespace tovi {
 namespace {
+
+constexpr std::array simulatorCommands = {
+    CommandId::Run,     CommandId::Pause,       CommandId::StepInto,         CommandId::StepOver,
+    CommandId::StepOut, CommandId::RunToCursor, CommandId::ToggleBreakpoint, CommandId::Reset,
+};
 
 constexpr int caretSamplingMilliseconds = 200;
 // The status list forgets its oldest lines beyond this many.
@@ -78,6 +89,9 @@ MainWindow::MainWindow(PersistentSettings& settings, UserDialogs& dialogs, QWidg
     createWorkspace();
     createChildWindows();
     createEditorPopup();
+    createFindDialog();
+    createDebugger();
+    followErrorLines();
     sourceFiles_ = std::make_unique<SourceFiles>(
         SourceView{sourceEditor_, childWindows_[sourceWindow], fileLabel_, this}, dialogs_,
         [this](std::u16string_view line) { appendStatus(line); });
@@ -108,7 +122,7 @@ void MainWindow::createActions() {
         commandAction->setObjectName(
             QString::fromLatin1(command.name.data(), static_cast<qsizetype>(command.name.size())));
         commandAction->setToolTip(toQString(command.toolTip));
-        if (command.key != 0) {
+        if (command.key != noKey) {
             commandAction->setShortcut(QKeySequence(command.key));
             commandAction->setShortcutContext(Qt::WindowShortcut);
         }
@@ -138,10 +152,15 @@ void MainWindow::createToolBar() {
     toolBar->addSeparator();
     toolBar->addAction(action(CommandId::Assemble));
     toolBar->addAction(action(CommandId::Upload));
+    toolBar->addSeparator();
+    for (const CommandId id : simulatorCommands) {
+        toolBar->addAction(action(id));
+    }
 }
 
+// Each menu opens with Alt and its underlined letter.
 void MainWindow::createMenus() {
-    QMenu* programMenu = menuBar()->addMenu(QStringLiteral("Programm"));
+    QMenu* programMenu = menuBar()->addMenu(QStringLiteral("&Programm"));
     programMenu->addAction(action(CommandId::NewSource));
     programMenu->addAction(action(CommandId::LoadSource));
     programMenu->addAction(action(CommandId::SaveSource));
@@ -157,11 +176,22 @@ void MainWindow::createMenus() {
     programMenu->addSeparator();
     programMenu->addAction(action(CommandId::Exit));
 
-    QMenu* runMenu = menuBar()->addMenu(QStringLiteral("Ausführen"));
+    QMenu* editMenu = menuBar()->addMenu(QStringLiteral("&Bearbeiten"));
+    for (const CommandId id :
+         {CommandId::Find, CommandId::FindNext, CommandId::Replace, CommandId::GoToLine}) {
+        editMenu->addAction(action(id));
+    }
+
+    QMenu* runMenu = menuBar()->addMenu(QStringLiteral("&Ausführen"));
     runMenu->addAction(action(CommandId::Assemble));
     runMenu->addAction(action(CommandId::Upload));
 
-    windowMenu_ = menuBar()->addMenu(QStringLiteral("Fenster"));
+    QMenu* simulatorMenu = menuBar()->addMenu(QStringLiteral("&Simulator"));
+    for (const CommandId id : simulatorCommands) {
+        simulatorMenu->addAction(action(id));
+    }
+
+    windowMenu_ = menuBar()->addMenu(QStringLiteral("&Fenster"));
     connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
 }
 
@@ -177,7 +207,7 @@ void MainWindow::createWorkspace() {
 void MainWindow::createChildWindows() {
     toolWindowStyle_ = createToolWindowStyle(this);
 
-    sourceEditor_ = new QPlainTextEdit;
+    sourceEditor_ = new SourceEditor;
     sourceEditor_->setObjectName(QStringLiteral("sourceEditor"));
     sourceEditor_->setFont(editorFont_);
     sourceEditor_->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -221,6 +251,65 @@ void MainWindow::createEditorPopup() {
     sourceEditor_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(sourceEditor_, &QWidget::customContextMenuRequested, this,
             &MainWindow::showEditorPopup);
+}
+
+void MainWindow::createFindDialog() {
+    findDialog_ = new FindDialog(this, *sourceEditor_);
+    connect(findDialog_, &FindDialog::notFound, this, [this](const QString& text) {
+        dialogs_.information(this, QStringLiteral("Hinweis"),
+                             QStringLiteral("'%1' wurde nicht gefunden.").arg(text));
+    });
+    connect(findDialog_, &FindDialog::replaced, this, [this](int count) {
+        appendStatus(QStringLiteral("%1 Stellen ersetzt").arg(count).toStdU16String());
+    });
+}
+
+void MainWindow::createDebugger() {
+    debugger_ =
+        new Debugger(settings_.simulator(),
+                     {workspace_, toolWindowStyle_, sourceEditor_, objectCodeList_,
+                      [this](std::u16string_view line) {
+                          appendStatus(line);
+                          scrollStatusToEnd();
+                      },
+                      [this] { return assembleIfChanged(); }, [this] { return codeLinesNow(); }},
+                     this);
+}
+
+// A double click or Enter on "Zeile: N …" in the status list, and a double
+// click on a row of the listing, go to that source line.
+void MainWindow::followErrorLines() {
+    statusList_->viewport()->installEventFilter(this);
+    statusList_->installEventFilter(this);
+    connect(objectCodeList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        const auto row = static_cast<std::size_t>(objectCodeList_->row(item));
+        if (row < listingLines_.size() && listingLines_[row] > 0) {
+            sourceEditor_->goToLine(listingLines_[row]);
+        }
+    });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const bool doubleClick =
+        watched == statusList_->viewport() && event->type() == QEvent::MouseButtonDblClick;
+    const auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+    const bool enter = watched == statusList_ && key != nullptr &&
+                       (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
+    if (!doubleClick && !enter) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    QTextCursor line = statusList_->textCursor();
+    if (doubleClick) {
+        line =
+            statusList_->cursorForPosition(static_cast<QMouseEvent*>(event)->position().toPoint());
+    }
+    static const QRegularExpression errorLine(QStringLiteral("^Zeile: (\\d+)"));
+    const QRegularExpressionMatch match = errorLine.match(line.block().text());
+    if (!match.hasMatch()) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    sourceEditor_->goToLine(match.captured(1).toInt());
+    return true;
 }
 
 void MainWindow::createStatusBar() {
@@ -297,7 +386,8 @@ void MainWindow::runCommand(CommandId id) {
     case CommandId::Exit:
         return exitProgram();
     case CommandId::Assemble:
-        return assemble();
+        assemble();
+        return;
     case CommandId::Upload:
         return upload();
     case CommandId::Fill00:
@@ -305,14 +395,60 @@ void MainWindow::runCommand(CommandId id) {
     case CommandId::FillFF:
         return setFillByte(0xFF);
     case CommandId::Info:
-        return;
+        return dialogs_.information(this, QStringLiteral("Info"), infoText());
     case CommandId::Cut:
         return sourceEditor_->cut();
     case CommandId::Copy:
         return sourceEditor_->copy();
     case CommandId::Paste:
         return sourceEditor_->paste();
+    case CommandId::Find:
+        return findDialog_->open(false);
+    case CommandId::FindNext:
+        return findDialog_->findNext();
+    case CommandId::Replace:
+        return findDialog_->open(true);
+    case CommandId::GoToLine:
+        return askForLine();
+    case CommandId::Run:
+    case CommandId::Pause:
+    case CommandId::StepInto:
+    case CommandId::StepOver:
+    case CommandId::StepOut:
+    case CommandId::RunToCursor:
+    case CommandId::ToggleBreakpoint:
+    case CommandId::Reset:
+        return debugger_->runCommand(id);
     }
+}
+
+void MainWindow::openAtStart(const QString& path) {
+    sourceFiles_->loadFile(path.toStdU16String());
+}
+
+void MainWindow::askForLine() {
+    const int line =
+        dialogs_.lineNumber(this, QStringLiteral("Gehe zu Zeile"),
+                            QStringLiteral("Zeile (1 bis %1):").arg(sourceEditor_->blockCount()),
+                            sourceEditor_->caretLine(), sourceEditor_->blockCount());
+    if (line > 0) {
+        sourceEditor_->goToLine(line);
+    }
+}
+
+// The program's name and version, and every key with its command.
+QString MainWindow::infoText() const {
+    QString text = QStringLiteral("Tovi %1\nWerkbank für MCS-48-Mikrocontroller\n\nTasten:")
+                       .arg(QStringLiteral(TOVI_VERSION));
+    for (const Command& command : commandTable) {
+        if (command.key == noKey) {
+            continue;
+        }
+        const QString name = toQString(command.menuText).section(u'\t', 0, 0);
+        text += QStringLiteral("\n%1\t%2")
+                    .arg(QKeySequence(command.key).toString(QKeySequence::NativeText), name);
+    }
+    return text;
 }
 
 void MainWindow::appendStatus(std::u16string_view line) {
@@ -344,7 +480,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 // Assembles the editor's text, not the file: the source need not be saved.
-void MainWindow::assemble() {
+bool MainWindow::assemble() {
+    const int revision = sourceEditor_->document()->revision();
     const std::vector<std::u16string> lines =
         splitLines(sourceEditor_->toPlainText().toStdU16String());
     const AssemblyRequest request{
@@ -357,15 +494,37 @@ void MainWindow::assemble() {
     appendStatusLines(statusLines);
     if (result.outcome == AssemblyOutcome::NothingToAssemble) {
         dialogs_.information(this, QStringLiteral("Hinweis"), toQString(nothingToAssemble));
-        return;
+        return false;
     }
     if (result.outcome == AssemblyOutcome::Succeeded) {
         showListing(result.image.listing);
+        listingLines_ = result.image.rowLines;
         if (result.binaryPath) {
             binaryPath_ = *result.binaryPath;
         }
+        debugger_->loadProgram(result.image);
+        assembledRevision_ = revision;
     }
     scrollStatusToEnd();
+    return result.outcome == AssemblyOutcome::Succeeded;
+}
+
+bool MainWindow::assembleIfChanged() {
+    if (assembledRevision_ == sourceEditor_->document()->revision()) {
+        return true;
+    }
+    return assemble();
+}
+
+// The lines that hold an instruction in the editor's text as it is, found by
+// an assembly that reports nothing and writes nothing.
+std::set<int> MainWindow::codeLinesNow() const {
+    const auto lines = splitLines(sourceEditor_->toPlainText().toStdU16String());
+    Assembler assembler;
+    const AssemblyResult result =
+        assembler.assemble({lines, {}, {}, 0}, [](std::u16string_view) {});
+    return {result.image.rowLines.begin() + (result.image.rowLines.empty() ? 0 : 1),
+            result.image.rowLines.end()};
 }
 
 void MainWindow::showListing(const std::vector<std::u16string>& listing) {
@@ -404,6 +563,7 @@ void MainWindow::exitProgram() {
     if (!sourceFiles_->confirmDiscard(discardForExit)) {
         return;
     }
+    debugger_->storeWindowPlace();
     quitRequested_ = true;
     close();
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,9 @@ namespace tovi {
 class Assembler;
 class EmulatorLink;
 class CaretField;
+class Debugger;
+class FindDialog;
+class SourceEditor;
 class ChildWindow;
 class SourceFiles;
 class UserDialogs;
@@ -45,6 +49,8 @@ public:
     ~MainWindow() override;
 
     void runCommand(CommandId id);
+    // Loads a file given on the command line, as "Quelle laden" would.
+    void openAtStart(const QString& path);
 
     // Adds one line at the end of the status list.
     void appendStatus(std::u16string_view line);
@@ -59,6 +65,7 @@ public:
 protected:
     // Closing the window goes through "Beenden" and its question.
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void placeMainWindow();
@@ -69,6 +76,9 @@ private:
     void createChildWindows();
     ChildWindow* addChildWindow(int n, const QString& title, QWidget* content);
     void createEditorPopup();
+    void createFindDialog();
+    void createDebugger();
+    void followErrorLines();
     void createStatusBar();
     void startCaretTimer();
     void trackGeometry();
@@ -76,7 +86,11 @@ private:
     void updateWindowMenu();
     void showEditorPopup();
 
-    void assemble();
+    bool assemble();
+    bool assembleIfChanged();
+    std::set<int> codeLinesNow() const;
+    void askForLine();
+    QString infoText() const;
     void showListing(const std::vector<std::u16string>& listing);
     void scrollStatusToEnd();
     void upload();
@@ -98,7 +112,11 @@ private:
     QFont editorFont_;
     QStyle* toolWindowStyle_ = nullptr;
     QMdiArea* workspace_ = nullptr;
-    QPlainTextEdit* sourceEditor_ = nullptr;
+    SourceEditor* sourceEditor_ = nullptr;
+    FindDialog* findDialog_ = nullptr;
+    Debugger* debugger_ = nullptr;
+    std::vector<std::int32_t> listingLines_; // the source line of each listing row
+    int assembledRevision_ = -1;             // the editor's text the program came from
     QPlainTextEdit* statusList_ = nullptr;
     QListWidget* objectCodeList_ = nullptr;
     std::array<ChildWindow*, windowCount> childWindows_{}; // by window number; 0 is this window

@@ -57,10 +57,12 @@ void SourceFiles::newSource() {
 void SourceFiles::loadSource() {
     const QString chosen =
         dialogs_.openFileName(view_.dialogParent, QStringLiteral("Quelle laden"), fileFilters);
-    if (chosen.isEmpty()) {
-        return;
+    if (!chosen.isEmpty()) {
+        loadFile(chosen.toStdU16String());
     }
-    const std::u16string path = chosen.toStdU16String();
+}
+
+void SourceFiles::loadFile(const std::u16string& path) {
     const auto bytes = readBytesUpToNul(toPath(path));
     std::error_code error;
     const auto size = std::filesystem::file_size(toPath(path), error);

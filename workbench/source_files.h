@@ -37,6 +37,8 @@ public:
 
     void newSource();
     void loadSource();
+    // Loads the file as "Quelle laden" does once a file is chosen.
+    void loadFile(const std::u16string& path);
     void saveSource(SaveMode mode);
 
     // For every change of the editor's text; changes made by loading or by

@@ -1,6 +1,7 @@
 #include "workbench/user_dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace tovi {
@@ -39,6 +40,13 @@ QString QtUserDialogs::saveFileName(QWidget* parent, const QString& title, const
     // No default suffix: a name typed without extension is saved as typed.
     return QFileDialog::getSaveFileName(parent, title, preset, filters, &selected,
                                         QFileDialog::DontConfirmOverwrite);
+}
+
+int QtUserDialogs::lineNumber(QWidget* parent, const QString& title, const QString& label,
+                              int current, int highest) {
+    bool chosen = false;
+    const int line = QInputDialog::getInt(parent, title, label, current, 1, highest, 1, &chosen);
+    return chosen ? line : 0;
 }
 
 } // namespace tovi

@@ -22,6 +22,9 @@ public:
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& filters) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& preset,
                                  const QString& filters) = 0;
+    // A number from 1 to `highest`, `current` preset; 0 when cancelled.
+    virtual int lineNumber(QWidget* parent, const QString& title, const QString& label, int current,
+                           int highest) = 0;
 };
 
 // QMessageBox and QFileDialog, modal to the parent.
@@ -33,6 +36,8 @@ public:
     QString openFileName(QWidget* parent, const QString& title, const QString& filters) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& preset,
                          const QString& filters) override;
+    int lineNumber(QWidget* parent, const QString& title, const QString& label, int current,
+                   int highest) override;
 };
 
 } // namespace tovi

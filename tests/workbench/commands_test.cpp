@@ -30,17 +30,24 @@ TEST_F(CommandsTest, MenusToolbarAndPicturesComeFromTheCommandTable) {
     }
     // clang-format off
     EXPECT_EQ(tree, (QStringList{
-        "Programm", "  Quelle neu", "  Quelle laden", "  Quelle speichern", "  Quelle speichern als",
+        "&Programm", "  Quelle neu", "  Quelle laden", "  Quelle speichern", "  Quelle speichern als",
         "  ---", "  Einstellungen", "    EPROM Emulator", "    ungenutzter Programmspeicher",
         "      00H", "      FFH", "  ---", "  Beenden",
-        "Ausführen", "  Assembler\tF5", "  EPROM Emulator\tF6",
-        "Fenster", "  Info", "  ---", "  &1 Quelle", "  &2 Status", "  &3 Objektcode (HEX)"}));
+        "&Bearbeiten", "  Suchen…", "  Weitersuchen", "  Ersetzen…", "  Gehe zu Zeile…",
+        "&Ausführen", "  Assembler\tF5", "  EPROM Emulator\tF6",
+        "&Simulator", "  Starten/Fortsetzen", "  Anhalten", "  Einzelschritt", "  Prozedurschritt",
+        "  Bis Rücksprung", "  Bis Cursor", "  Haltepunkt an/aus", "  Zurücksetzen",
+        "&Fenster", "  Info", "  ---", "  &1 Quelle", "  &2 Status", "  &3 Objektcode (HEX)"}));
     // clang-format on
     for (const QAction* button : child<QToolBar>("toolBar")->actions()) {
         toolbar << (button->isSeparator() ? QStringLiteral("---") : button->toolTip());
     }
     EXPECT_EQ(toolbar, (QStringList{"Quelle neu", "Quelle laden", "Quelle speichern", "---",
-                                    "Assembler [F5]", "EPROM Emulator [F6]"}));
+                                    "Assembler [F5]", "EPROM Emulator [F6]", "---",
+                                    "Starten/Fortsetzen [F9]", "Anhalten [Umschalt+F9]",
+                                    "Einzelschritt [F7]", "Prozedurschritt [F8]",
+                                    "Bis Rücksprung [Umschalt+F8]", "Bis Cursor [F4]",
+                                    "Haltepunkt an/aus [F2]", "Zurücksetzen [F12]"}));
     EXPECT_FALSE(child<QToolBar>("toolBar")->isMovable());
     // Twelve distinct pictures, partly covered: the clipboard's (the popup's)
     // of 32 pixels, the others of 16.
@@ -62,8 +69,9 @@ TEST_F(CommandsTest, MenusToolbarAndPicturesComeFromTheCommandTable) {
     }
     withoutPicture.removeAll(""); // the separators
     EXPECT_EQ(withoutPicture,
-              (QStringList{"00H", "FFH", "&1 Quelle", "&2 Status", "&3 Objektcode (HEX)"}));
-    EXPECT_EQ(pictures.size(), 12);
+              (QStringList{"00H", "FFH", "Suchen…", "Weitersuchen", "Ersetzen…", "Gehe zu Zeile…",
+                           "&1 Quelle", "&2 Status", "&3 Objektcode (HEX)"}));
+    EXPECT_EQ(pictures.size(), 20);
 }
 
 // With only blanks to assemble and nothing to upload, each key shows its own
@@ -85,21 +93,22 @@ TEST_F(CommandsTest, FunctionKeysReachTheirCommandsWhereverTheFocusIs) {
     EXPECT_EQ(child<QListWidget>("objectCodeList")->count(), 1);
 }
 
-// The window as it opens; "Info" and the close boxes change nothing, a window
-// list entry brings its window to the front only, and the clipboard commands
-// act on the editor wherever the focus is.
+// The window as it opens; "Info" shows the name, the version and the keys, the
+// close boxes change nothing, a window list entry brings its window to the
+// front only, and the clipboard commands act on the editor wherever the focus is.
 TEST_F(CommandsTest, WindowMenuAndCloseBoxesChangeNothingButTheActiveWindow) {
     MainWindow& main = start();
     auto* status = child<QPlainTextEdit>("statusList");
     EXPECT_EQ(main.windowTitle() + " " + label("fileField"), "Tovi Datei: keine");
-    EXPECT_TRUE(QFontInfo(editor()->font()).fixedPitch());
+    const QFontMetrics metrics(editor()->font());
+    EXPECT_EQ(metrics.horizontalAdvance(u'i'), metrics.horizontalAdvance(u'W')); // fixed width
     EXPECT_EQ(child("objectCodeList")->font(), editor()->font());
     EXPECT_EQ(editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
     EXPECT_EQ(status->lineWrapMode(), QPlainTextEdit::NoWrap);
     QTest::keyClicks(status, "abc"); // the list is read-only
     run("Type");
     editor()->selectAll();
-    QMenu* windows = main.menuBar()->actions().at(2)->menu();
+    QMenu* windows = main.menuBar()->actions().last()->menu();
     emit windows->aboutToShow();
     EXPECT_TRUE(windows->actions().at(2)->isChecked()); // "Quelle" is active at start
     trigger("Info");
@@ -113,7 +122,10 @@ TEST_F(CommandsTest, WindowMenuAndCloseBoxesChangeNothingButTheActiveWindow) {
     EXPECT_TRUE(windows->actions().at(3)->isChecked());
     EXPECT_EQ(editor()->textCursor().selectedText() + " " + sourceTitle(), "NOP Quelle [geändert]");
     EXPECT_EQ(statusLines(), QStringList{"Willkommen an Bord!"});
-    EXPECT_TRUE(calls.empty());
+    ASSERT_EQ(calls.size(), 1);
+    EXPECT_TRUE(calls[0].startsWith("Info: Tovi 1.1\n")) << calls[0].toStdString();
+    EXPECT_TRUE(calls[0].contains("\nF9\tStarten/Fortsetzen\n")) << calls[0].toStdString();
+    EXPECT_TRUE(calls[0].contains("+S\tQuelle speichern\n")) << calls[0].toStdString();
     status->setFocus();
     for (const char* command : {"Cut", "Paste", "Paste"}) { // the selected NOP out and back twice
         trigger(command);

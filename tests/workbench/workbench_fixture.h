@@ -46,6 +46,9 @@ protected:
     QString saveFileName(QWidget*, Text title, Text preset, Text filters) override {
         return next(fileNames, title + ": " + filters + " " + preset);
     }
+    int lineNumber(QWidget*, Text title, Text label, int, int) override {
+        return next(answers, title + ": " + label).toInt();
+    }
     QString next(QStringList& script, Text call) {
         calls << call;
         EXPECT_FALSE(script.isEmpty()) << "unexpected dialog: " << call.toStdString();

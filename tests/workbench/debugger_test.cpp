@@ -1,0 +1,148 @@
+// The debugger: stepping with the current line marked, breakpoints, runs
+// that stay responsive and stop with a reason, the Simulator window's views
+// and what tovi-sim.ini keeps.
+
+#include "workbench/debugger.h"
+#include "workbench/simulator_session.h"
+#include "workbench/source_editor.h"
+#include "workbench_fixture.h"
+
+namespace tovi::test {
+namespace {
+
+// Addresses: call 000, nop 002, jmp 003, mov 005, djnz 007, ret 009, db 00A.
+const QString program = "        call sub\n"
+                        "        nop\n"
+                        "loop:   jmp loop\n"
+                        "sub:    mov r0,#5\n"
+                        "wait:   djnz r0,wait\n"
+                        "        ret\n"
+                        "        db 01h\n";
+
+class DebuggerTest : public WorkbenchTest {
+protected:
+    SimulatorSession& session() { return window().findChild<Debugger*>()->session(); }
+    SourceEditor* source() { return static_cast<SourceEditor*>(editor()); }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(editor(), key, modifiers);
+    }
+    void waitUntilStopped() {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !session().isRunning(); }, 10000));
+    }
+    // Where the simulator stands: PC, its line marked in the editor, the listing's row.
+    QString place() {
+        const int pc = session().state().pc;
+        return QString::number(pc, 16) + " " + QString::number(source()->executionLine()) + " " +
+               child<QListWidget>("objectCodeList")->currentItem()->text().left(3);
+    }
+    void goTo(int line) { source()->goToLine(line); }
+};
+
+// The first step assembles the template as F5 does; each step moves the marks.
+TEST_F(DebuggerTest, StepsTheTemplateWithItsLineMarked) {
+    start();
+    trigger("NewSource");
+    press(Qt::Key_F7);
+    EXPECT_EQ(lastStatus(), "Assemblieren ohne Fehler beendet.");
+    EXPECT_TRUE(QFile::exists("hallowelt.bin"));
+    auto* simulator = window().findChild<QWidget*>("simulatorView");
+    ASSERT_NE(simulator, nullptr);
+    EXPECT_TRUE(simulator->isVisible());
+    const QStringList places = {"d 34 00D", "e 35 00E", "f 38 00F", "10 40 010", "f 38 00F"};
+    for (int step = 0; step < places.size(); ++step) {
+        EXPECT_EQ(place(), places[step]) << step;
+        press(Qt::Key_F7);
+    }
+    // The registers the last step changed stand out, the others do not.
+    auto* pcField = simulator->findChild<QLineEdit*>("pcField");
+    auto* aField = simulator->findChild<QLineEdit*>("aField");
+    EXPECT_NE(pcField->palette().color(QPalette::Base), aField->palette().color(QPalette::Base));
+}
+
+TEST_F(DebuggerTest, BreakpointsStopRunsAndSurviveReassembly) {
+    start();
+    trigger("NewSource");
+    goTo(38);
+    press(Qt::Key_F2);
+    EXPECT_EQ(source()->breakpointLines(), std::set<int>{38});
+    for (int run = 0; run < 2; ++run) {
+        press(Qt::Key_F9);
+        waitUntilStopped();
+        EXPECT_EQ(lastStatus(), "Haltepunkt in Zeile 38 (00FH)") << run;
+        EXPECT_EQ(place(), "f 38 00F");
+    }
+    editor()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor(), "; mehr");
+    press(Qt::Key_F5);
+    EXPECT_EQ(source()->breakpointLines(), std::set<int>{38});
+    EXPECT_EQ(place(), "0 15 000"); // a new program starts from reset
+    goTo(38);
+    press(Qt::Key_F2);
+    EXPECT_TRUE(source()->breakpointLines().empty());
+}
+
+// Step over a call, into it and out again, run to the cursor, stop a run that
+// never ends, and meet an opcode that does not exist.
+TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
+    start();
+    editor()->setPlainText(program);
+    press(Qt::Key_F8);
+    waitUntilStopped();
+    EXPECT_EQ(place(), "2 2 002");
+    EXPECT_EQ(session().state().ram[0], 0); // the call ran to its end
+    press(Qt::Key_F12);
+    press(Qt::Key_F7);
+    EXPECT_EQ(place(), "5 4 005");
+    press(Qt::Key_F8, Qt::ShiftModifier);
+    waitUntilStopped();
+    EXPECT_EQ(place(), "2 2 002");
+    goTo(3);
+    press(Qt::Key_F4);
+    waitUntilStopped();
+    EXPECT_EQ(place(), "3 3 003");
+    press(Qt::Key_F9);
+    QTest::qWait(50);
+    EXPECT_TRUE(session().isRunning());
+    press(Qt::Key_F9, Qt::ShiftModifier);
+    EXPECT_FALSE(session().isRunning());
+    EXPECT_EQ(lastStatus(), "Angehalten in Zeile 3 (003H)");
+    session().edit([](mcs48::State& state) { state.pc = 0x00A; });
+    press(Qt::Key_F9);
+    waitUntilStopped();
+    EXPECT_EQ(lastStatus(), "Unbekannter Opcode 01H bei 00AH (Zeile 7)");
+    goTo(1);
+    QTest::keyClicks(editor(), "xyz ");
+    press(Qt::Key_F7); // the source no longer assembles: nothing runs
+    EXPECT_EQ(lastStatus(), "1 Fehler beim Assemblieren!");
+    EXPECT_EQ(session().state().pc, 0x00A);
+}
+
+// Values typed into the views and pins switched reach the processor; chip,
+// clock and the window's place come back after an orderly end.
+TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
+    start();
+    editor()->setPlainText(program);
+    press(Qt::Key_F7);
+    auto* simulator = window().findChild<QWidget*>("simulatorView");
+    auto* aField = simulator->findChild<QLineEdit*>("aField");
+    aField->setText("5a");
+    emit aField->editingFinished();
+    simulator->findChild<QTableWidget*>("registers")->item(1, 2)->setText("77");
+    simulator->findChild<QCheckBox*>("t0Pin")->click();
+    EXPECT_EQ(session().state().a, 0x5A);
+    EXPECT_EQ(session().state().ram[24 + 2], 0x77);
+    EXPECT_FALSE(session().state().t0);
+    simulator->findChild<QComboBox*>("chipChoice")->setCurrentIndex(0);
+    simulator->findChild<QDoubleSpinBox*>("clockChoice")->setValue(11.0);
+    simulator->parentWidget()->move(33, 44);
+    run("Restart");
+    const std::string kept = fileBytes("tovi-sim.ini");
+    EXPECT_NE(kept.find("F4X = 33\r\nF4Y = 44\r\n"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("[Simulator]\r\nChip = 8048\r\nTaktKHz = 11000\r\n"), std::string::npos);
+    EXPECT_EQ(session().chip(), mcs48::Chip::I8048);
+    const std::string ini = fileBytes("tovi.ini");
+    EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 25); // tovi.ini keeps its 25 lines
+}
+
+} // namespace
+} // namespace tovi::test
