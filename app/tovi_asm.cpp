@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "assembler/warnings.h"
 #include "common/file_io.h"
 #include "common/source_text.h"
 #include "common/text.h"
 #include "image/assembly_driver.h"
+#include "image/listing_file.h"
 
 namespace {
 
@@ -21,7 +23,11 @@ constexpr int exitIoFailed = 2;
 
 struct Options {
     std::string fill = "00";
+    std::string format = "bin";
+    std::string errors;
+    std::string listingPath;
     bool list = false;
+    bool warn = false;
     std::string outputPath;
     std::string sourcePath;
 };
@@ -32,8 +38,23 @@ void describeOptions(tovi::CommandLine& commandLine, Options& options) {
         ->type_name("00|FF")
         ->transform(tovi::upperCase())
         ->check(tovi::oneOf({"00", "FF"}));
+    app.add_option("--format", options.format,
+                   "bin: das rohe Abbild (Vorgabe), hex: Intel HEX (Endung .hex)")
+        ->type_name("bin|hex")
+        ->check(tovi::oneOf({"bin", "hex"}));
     app.add_flag("--list", options.list, "zuerst die Objektcode-Liste ausgeben");
-    app.add_option("-o", options.outputPath, "die Binärdatei nach DATEI schreiben")
+    app.add_option("--listing", options.listingPath,
+                   "vollständige Liste mit Quelltext und Symbolen nach DATEI schreiben")
+        ->type_name("DATEI")
+        ->check(tovi::nonEmpty("einen Dateinamen"));
+    app.add_option("--errors", options.errors,
+                   "gnu: Fehler als QUELLE:ZEILE: Text, wie Editoren sie anspringen")
+        ->type_name("gnu")
+        ->check(tovi::oneOf({"gnu"}));
+    app.add_flag("--warn", options.warn,
+                 "Warnungen für doppelte Labels und Equates, org über belegten Speicher und "
+                 "bedingte Sprünge auf dem letzten Byte einer Seite");
+    app.add_option("-o", options.outputPath, "das Abbild nach DATEI schreiben")
         ->type_name("DATEI")
         ->check(tovi::nonEmpty("einen Dateinamen"));
     app.add_option("QUELLE", options.sourcePath, "die Quelldatei (Windows-1252)")
@@ -43,6 +64,32 @@ void describeOptions(tovi::CommandLine& commandLine, Options& options) {
 
 void printLine(std::u16string_view text) {
     std::cout << tovi::toUtf8(tovi::withoutControlCharacters(text)) << '\n';
+}
+
+// "Zeile: 20 -> Syntaxfehler" as "blink.asm:20: Syntaxfehler", the form editors jump to.
+std::u16string gnuForm(std::u16string_view line, std::u16string_view source) {
+    constexpr std::u16string_view prefix = u"Zeile: ";
+    constexpr std::u16string_view arrow = u" -> ";
+    const auto separator = line.find(arrow);
+    if (!line.starts_with(prefix) || separator == std::u16string_view::npos) {
+        return std::u16string(line);
+    }
+    const std::u16string_view number = line.substr(prefix.size(), separator - prefix.size());
+    return std::u16string(source) + u":" + std::u16string(number) + u": " +
+           std::u16string(line.substr(separator + arrow.size()));
+}
+
+// The listing file; false, with a line on standard error, when it cannot be written.
+bool writeListing(const Options& options, const std::vector<std::u16string>& lines,
+                  const tovi::Assembler& assembler) {
+    if (tovi::isSameFile(options.listingPath, options.sourcePath) ||
+        !tovi::writeFileAtomically(options.listingPath,
+                                   tovi::fullListing(lines, assembler.lineTable()))) {
+        std::cerr << "tovi-asm: die Liste " << options.listingPath
+                  << " konnte nicht geschrieben werden\n";
+        return false;
+    }
+    return true;
 }
 
 int run(const Options& options) {
@@ -64,14 +111,20 @@ int run(const Options& options) {
     const std::u16string sourcePath = tovi::fromUtf8(options.sourcePath);
     const std::u16string outputPath = tovi::fromUtf8(options.outputPath);
     const std::uint8_t fillByte = options.fill == "00" ? 0x00 : 0xFF;
+    const auto format =
+        options.format == "hex" ? tovi::ImageFormat::IntelHex : tovi::ImageFormat::Binary;
     tovi::Assembler assembler;
     const tovi::AssemblyResult result =
-        assembler.assemble({lines, sourcePath, outputPath, fillByte}, collect);
+        assembler.assemble({lines, sourcePath, outputPath, fillByte, format}, collect);
+    const bool succeeded = result.outcome == tovi::AssemblyOutcome::Succeeded;
+    if (succeeded && options.warn) {
+        tovi::reportWarnings(assembler.lineTable(), collect);
+    }
 
     if (options.list) {
         // What the object-code list shows after this run: the new listing, or
         // only its heading when the run failed.
-        if (result.outcome == tovi::AssemblyOutcome::Succeeded) {
+        if (succeeded) {
             for (const auto& row : result.image.listing) {
                 printLine(row);
             }
@@ -80,10 +133,13 @@ int run(const Options& options) {
         }
     }
     for (const auto& line : statusLines) {
-        printLine(line);
+        printLine(options.errors == "gnu" ? gnuForm(line, sourcePath) : line);
     }
-    if (result.outcome != tovi::AssemblyOutcome::Succeeded) {
+    if (!succeeded) {
         return exitAssemblyFailed;
+    }
+    if (!options.listingPath.empty() && !writeListing(options, lines, assembler)) {
+        return exitIoFailed;
     }
     if (result.binaryPath && result.binaryPath->empty()) {
         std::cerr << "tovi-asm: die Binärdatei konnte nicht geschrieben werden\n";
@@ -99,7 +155,7 @@ int main(int argc, char** argv) {
     tovi::CommandLine commandLine(
         "tovi-asm",
         "Assembliert QUELLE wie F5 in Tovi und schreibt das Abbild neben die Quelle\n"
-        "(Endung .bin) oder nach DATEI.",
+        "(Endung .bin, mit --format hex .hex) oder nach DATEI.",
         "Exit-Status: 0 ohne Fehler, 1 bei Fehlern im Quelltext oder leerer Quelle,\n"
         "2 bei falschem Aufruf, unlesbarer Quelle oder nicht schreibbarer Binärdatei.");
     Options options;

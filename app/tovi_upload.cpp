@@ -2,6 +2,7 @@
 // workbench does, for scripted flashing.
 
 #include <QCoreApplication>
+#include <chrono>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -25,6 +26,7 @@ struct Options {
     std::optional<std::string> spiBackup;
     std::optional<std::string> autoLoad;
     std::string binaryPath;
+    bool listPorts = false;
 };
 
 std::vector<std::string> epromCodes() {
@@ -57,9 +59,11 @@ void describeOptions(tovi::CommandLine& commandLine, Options& options) {
     app.add_option("--auto", options.autoLoad, "\"Automatsiches Laden\"")
         ->type_name("0|1")
         ->check(tovi::oneOf({"0", "1"}));
-    app.add_option("DATEI", options.binaryPath, "das Abbild, höchstens 2048 Byte")
-        ->type_name("")
-        ->required();
+    app.add_flag("--list-ports", options.listPorts,
+                 "jede Schnittstelle, die sich öffnen lässt, mit ihrem Gerät zeigen");
+    app.add_option("DATEI", options.binaryPath,
+                   "das Abbild, höchstens 2048 Byte, roh oder als Intel HEX")
+        ->type_name("");
 }
 
 // tovi.ini as the workbench reads it; without the file or its emulator group
@@ -87,14 +91,38 @@ void printLine(std::u16string_view text) {
     std::cout << tovi::toUtf8(tovi::withoutControlCharacters(text)) << std::endl;
 }
 
-int run(const Options& options) {
+// "Übertragung: 2,4 s": from the port's opening to its closing, in German decimals.
+std::string durationText(std::chrono::steady_clock::duration elapsed) {
+    const auto tenths =
+        std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 100;
+    return "Übertragung: " + std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) + " s";
+}
+
+int upload(const Options& options) {
     tovi::UploadEnvironment environment = tovi::systemEnvironment(printLine);
     // No window to draw: only what Qt itself has pending.
     environment.processEvents = [](int) { QCoreApplication::processEvents(); };
     tovi::SystemSerialPort port;
+    const auto start = std::chrono::steady_clock::now();
     const auto outcome = tovi::uploadToEmulator(tovi::fromUtf8(options.binaryPath),
                                                 emulatorSettings(options), port, environment);
+    if (outcome == tovi::UploadOutcome::Completed || outcome == tovi::UploadOutcome::Unanswered) {
+        std::cout << durationText(std::chrono::steady_clock::now() - start) << std::endl;
+    }
     return outcome == tovi::UploadOutcome::Completed ? exitCompleted : exitRefused;
+}
+
+int listPorts() {
+    tovi::SystemSerialPort prober;
+    const auto names = tovi::openablePorts(prober);
+    for (const auto& name : names) {
+        std::cout << tovi::toUtf8(name) << " " << prober.devicePath(name).value_or("") << '\n';
+    }
+    if (names.empty()) {
+        std::cerr << "tovi-upload: keine Schnittstelle von COM1 bis COM50 lässt sich öffnen\n";
+        return exitRefused;
+    }
+    return exitCompleted;
 }
 
 } // namespace
@@ -105,13 +133,17 @@ int main(int argc, char** argv) {
         "Sendet DATEI wie F6 in Tovi an den EPROM-Emulator. Die Einstellungen\n"
         "kommen aus tovi.ini im aktuellen Verzeichnis; die Optionen gelten nur für\n"
         "diesen Aufruf, die Datei bleibt unverändert.",
-        "Exit-Status: 0 wenn die Übertragung bis zum Ende lief, 1 wenn die Datei oder\n"
-        "die Schnittstelle abgelehnt wurde, 2 bei falschem Aufruf.");
+        "Exit-Status: 0 wenn die Übertragung bis zum Ende lief und jeder Befehl eine\n"
+        "Antwort bekam, 1 wenn die Datei oder die Schnittstelle abgelehnt wurde, Befehle\n"
+        "ohne Antwort blieben oder die Verbindung verloren ging, 2 bei falschem Aufruf.");
     Options options;
     describeOptions(commandLine, options);
     if (const auto exitStatus = commandLine.parse(argc, argv)) {
         return *exitStatus;
     }
+    if (!options.listPorts && options.binaryPath.empty()) {
+        return commandLine.usageError("DATEI fehlt");
+    }
     QCoreApplication application(argc, argv);
-    return run(options);
+    return options.listPorts ? listPorts() : upload(options);
 }

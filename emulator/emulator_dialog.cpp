@@ -96,12 +96,7 @@ void EmulatorDialog::createControls() {
 void EmulatorDialog::fillComPortList() {
     const std::u16string_view current = effectiveComPort(settings_);
     int currentRow = 0;
-    for (int number = firstComPort; number <= lastComPort; ++number) {
-        const std::u16string name = comPortName(number);
-        if (!prober_.open(name, emulatorLine, probeQueues)) {
-            continue;
-        }
-        prober_.close();
+    for (const std::u16string& name : openablePorts(prober_)) {
         if (name == current) {
             currentRow = comCombo_->count();
         }

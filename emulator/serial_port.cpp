@@ -88,6 +88,18 @@ public:
     }
 };
 
+std::vector<std::u16string> openablePorts(SerialPort& prober) {
+    std::vector<std::u16string> names;
+    for (int number = firstComPort; number <= lastComPort; ++number) {
+        std::u16string name = comPortName(number);
+        if (prober.open(name, emulatorLine, probeQueues)) {
+            prober.close();
+            names.push_back(std::move(name));
+        }
+    }
+    return names;
+}
+
 SystemSerialPort::SystemSerialPort(PortDeviceMap deviceMap) : deviceMap_(std::move(deviceMap)) {}
 
 SystemSerialPort::~SystemSerialPort() {

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "emulator/com_port_names.h"
 
@@ -56,6 +57,10 @@ public:
     // The device a port name stands for, shown to the user beside the name.
     virtual std::optional<std::string> devicePath(std::u16string_view portName) const = 0;
 };
+
+// The names from COM1 to COM50 that open now, in that order; each is closed
+// again at once.
+std::vector<std::u16string> openablePorts(SerialPort& prober);
 
 // A real serial port through Qt SerialPort. The device map decides which
 // device a "COM" name opens; the programs always use linuxDeviceForPort.

@@ -11,18 +11,37 @@
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/mcs48_memory.h"
+#include "image/intel_hex.h"
 
 namespace tovi {
 namespace {
 
 constexpr std::string_view replyLineEnd = "\r\n";
 
-// The file's bytes at the start of a zero-filled buffer of whole blocks, or the
-// reason why there are none.
+// A whole bank as Intel HEX takes under 6 KiB; a larger file is no image.
+constexpr std::uintmax_t largestHexFile = 64 * 1024;
+
+// The image's bytes at the start of a zero-filled buffer of whole blocks, or
+// the reason why there are none.
 struct UploadBuffer {
     std::vector<std::uint8_t> bytes;
-    std::u16string_view refusal;
+    std::u16string refusal;
 };
+
+// The image a file holds: Intel HEX when its content is, the raw bytes otherwise.
+UploadBuffer imageOf(const std::string& content) {
+    if (!looksLikeIntelHex(content)) {
+        if (content.size() > static_cast<std::size_t>(mcs48::imageSize)) {
+            return {{}, u"Datei zu groß"};
+        }
+        return {{content.begin(), content.end()}, {}};
+    }
+    HexImage hex = fromIntelHex(content, mcs48::highestImageAddress);
+    if (hex.bytes.empty()) {
+        return {{}, u"Intel HEX fehlerhaft, " + hex.problem};
+    }
+    return {std::move(hex.bytes), {}};
+}
 
 UploadBuffer readUploadBuffer(std::u16string_view binaryPath) {
     const std::filesystem::path path = toPath(binaryPath);
@@ -35,7 +54,7 @@ UploadBuffer readUploadBuffer(std::u16string_view binaryPath) {
     if (error) {
         return {{}, u"Datei nicht gefunden"};
     }
-    if (size > static_cast<std::uintmax_t>(mcs48::imageSize)) {
+    if (size > largestHexFile) {
         return {{}, u"Datei zu groß"};
     }
     if (size == 0) {
@@ -46,10 +65,10 @@ UploadBuffer readUploadBuffer(std::u16string_view binaryPath) {
     if (!content) {
         return {{}, u"Datei nicht gefunden"};
     }
-    const std::size_t blockCount = (size + uploadBlockSize - 1) / uploadBlockSize;
-    std::vector<std::uint8_t> bytes(blockCount * uploadBlockSize, 0x00);
-    std::copy_n(content->begin(), std::min(content->size(), bytes.size()), bytes.begin());
-    return {std::move(bytes), {}};
+    UploadBuffer buffer = imageOf(*content);
+    const std::size_t blockCount = (buffer.bytes.size() + uploadBlockSize - 1) / uploadBlockSize;
+    buffer.bytes.resize(blockCount * uploadBlockSize, 0x00);
+    return buffer;
 }
 
 // The text of one poll ends at its first zero byte.
@@ -205,8 +224,7 @@ UploadOutcome uploadToEmulator(std::u16string_view binaryPath, const EmulatorSet
                                SerialPort& port, const UploadEnvironment& environment) {
     const UploadBuffer buffer = readUploadBuffer(binaryPath);
     if (buffer.bytes.empty()) {
-        environment.appendStatus(std::u16string(binaryPath) + u" - " +
-                                 std::u16string(buffer.refusal));
+        environment.appendStatus(std::u16string(binaryPath) + u" - " + buffer.refusal);
         return UploadOutcome::FileRefused;
     }
     const std::u16string portName(effectiveComPort(emulator));

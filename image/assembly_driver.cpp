@@ -55,7 +55,8 @@ AssemblyResult Assembler::assemble(const AssemblyRequest& request, const StatusS
         return result;
     }
     orderByAddress(table_);
-    const ImageTarget target{request.sourcePath, request.binaryPathOverride, request.fillByte};
+    const ImageTarget target{request.sourcePath, request.binaryPathOverride, request.fillByte,
+                             request.format};
     BuiltImage built = buildObjectImage(table_, target, appendStatus);
     result.outcome = AssemblyOutcome::Succeeded;
     result.image = std::move(built.image);

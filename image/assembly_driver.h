@@ -26,6 +26,7 @@ struct AssemblyRequest {
     std::u16string_view sourcePath;        // names the binary file; empty: none is written
     std::u16string_view binaryPathOverride;
     std::uint8_t fillByte = 0x00;
+    ImageFormat format = ImageFormat::Binary;
 };
 
 struct AssemblyResult {
@@ -43,6 +44,9 @@ public:
     // the summary through appendStatus; a text of blanks only appends nothing
     // and gives NothingToAssemble (the caller tells the user).
     AssemblyResult assemble(const AssemblyRequest& request, const StatusSink& appendStatus);
+
+    // The lines of the last assembly, in address order after a successful one.
+    const LineTable& lineTable() const { return table_; }
 
 private:
     LineTable table_;

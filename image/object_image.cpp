@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/file_io.h"
+#include "image/intel_hex.h"
 
 namespace tovi {
 namespace {
@@ -101,16 +102,16 @@ ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte) {
     return image;
 }
 
-std::u16string binaryPathFor(std::u16string_view sourcePath) {
+std::u16string binaryPathFor(std::u16string_view sourcePath, std::u16string_view extension) {
     std::u16string path(sourcePath);
+    const std::u16string suffix = u"." + std::u16string(extension);
     const std::size_t dot = extensionDot(sourcePath);
     if (dot == std::u16string_view::npos) {
-        path += u".bin";
-        return path;
+        return path + suffix;
     }
-    path.replace(dot + 1, std::u16string::npos, u"bin");
+    path.replace(dot + 1, std::u16string::npos, extension);
     if (path == sourcePath) {
-        path += u".bin"; // a source named *.bin must not be overwritten by its own image
+        path += suffix; // a source named *.bin must not be overwritten by its own image
     }
     return path;
 }
@@ -121,11 +122,16 @@ BuiltImage buildObjectImage(const LineTable& table, const ImageTarget& target,
     if (target.sourcePath.empty() && target.binaryPathOverride.empty()) {
         return built;
     }
+    const bool hex = target.format == ImageFormat::IntelHex;
     std::u16string path = target.binaryPathOverride.empty()
-                              ? binaryPathFor(target.sourcePath)
+                              ? binaryPathFor(target.sourcePath, hex ? u"hex" : u"bin")
                               : std::u16string(target.binaryPathOverride);
-    const auto length = static_cast<std::size_t>(built.image.imageLength());
-    const std::string_view bytes(reinterpret_cast<const char*>(built.image.bytes.data()), length);
+    const auto image =
+        std::span(built.image.bytes).first(static_cast<std::size_t>(built.image.imageLength()));
+    const std::string hexText = hex ? toIntelHex(image) : std::string();
+    const std::string_view bytes =
+        hex ? std::string_view(hexText)
+            : std::string_view(reinterpret_cast<const char*>(image.data()), image.size());
     // However the paths are spelled, the image never replaces its own source.
     const bool isSource = isSameFile(toPath(path), toPath(target.sourcePath));
     if (isSource || !writeFileAtomically(toPath(path), bytes)) {
@@ -133,7 +139,8 @@ BuiltImage buildObjectImage(const LineTable& table, const ImageTarget& target,
         built.binaryPath = std::u16string();
         return built;
     }
-    appendStatus(path + u" (" + decimalText(built.image.imageLength()) + u" Byte) gespeichert");
+    appendStatus(path + u" (" + decimalText(static_cast<std::int64_t>(bytes.size())) +
+                 u" Byte) gespeichert");
     built.binaryPath = std::move(path);
     return built;
 }

@@ -29,10 +29,14 @@ struct ObjectImage {
 };
 
 // Where the binary file goes: beside the source, or where the caller says.
+// How the image is written: the raw bytes, or Intel HEX text.
+enum class ImageFormat { Binary, IntelHex };
+
 struct ImageTarget {
     std::u16string_view sourcePath;         // empty: no file is written
     std::u16string_view binaryPathOverride; // non-empty: write here instead
     std::uint8_t fillByte = 0x00;
+    ImageFormat format = ImageFormat::Binary;
 };
 
 struct BuiltImage {
@@ -47,10 +51,12 @@ ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte);
 
 // The source path with its extension replaced by "bin", or ".bin" appended
 // when it has none; "/" and "\" both separate directories.
-std::u16string binaryPathFor(std::u16string_view sourcePath);
+std::u16string binaryPathFor(std::u16string_view sourcePath,
+                             std::u16string_view extension = u"bin");
 
 // Builds the image and, when the source has a path, writes the binary file
-// and appends "<path> (<n> Byte) gespeichert", or the failure line.
+// ("bin", or "hex" for Intel HEX) and appends "<path> (<n> Byte) gespeichert",
+// n the file's size, or the failure line.
 BuiltImage buildObjectImage(const LineTable& table, const ImageTarget& target,
                             const StatusSink& appendStatus);
 

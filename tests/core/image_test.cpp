@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include "image/intel_hex.h"
 #include "image/object_image.h"
 #include "support.h"
 
@@ -91,6 +92,39 @@ TEST(Image, WritesThroughASymbolicLink) {
     assembleText(u"db 7", u16(dir / "p.asm"));
     EXPECT_TRUE(fs::is_symlink(dir / "p.bin"));
     EXPECT_EQ(fileBytes(dir / "roms/p.img"), "\x07");
+}
+
+TEST(Image, WritesAndReadsIntelHex) {
+    const std::vector<std::uint8_t> seventeen = {
+        0x04, 0x0B, 0, 0, 0, 0, 0, 0x04, 0x09, 0x1F, 0x93, 0x23, 0xFE, 0x39, 0x25, 0x55, 0xBA};
+    EXPECT_EQ(toIntelHex(seventeen), ":10000000040B000000000004091F9323FE3925554E\r\n"
+                                     ":01001000BA35\r\n:00000001FF\r\n");
+    std::vector<std::uint8_t> full(2048);
+    for (std::size_t i = 0; i < full.size(); ++i) {
+        full[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+    }
+    EXPECT_EQ(fromIntelHex(toIntelHex(full), 0x7FF).bytes, full);
+    const std::pair<std::string, std::u16string_view> refusals[] = {
+        {":0100000001FF\n:00000001FF\n", u"Zeile 1: Prüfsumme falsch"},
+        {":01080000AA4D\n:00000001FF\n", u"Zeile 1: Adresse außerhalb des Programmspeichers"},
+        {":0100000001FE\n", u"Zeile 1: Endedatensatz fehlt"},
+        {":01000000\n:00000001FF\n", u"Zeile 1: kein gültiger Intel-HEX-Datensatz"},
+        {":020000040000FA\n:00000001FF\n", u"Zeile 1: Datensatztyp 4 wird nicht unterstützt"},
+        {":00000001FF\n", u"Zeile 1: keine Daten vor dem Endedatensatz"},
+    };
+    for (const auto& [text, problem] : refusals) {
+        const HexImage image = fromIntelHex(text, 0x7FF);
+        EXPECT_TRUE(image.bytes.empty()) << text;
+        EXPECT_EQ(image.problem, problem) << text;
+    }
+    // A gap no record fills reads as an erased EPROM; blank lines and LF or CR LF are fine.
+    EXPECT_EQ(fromIntelHex(":0100020042BB\r\n\r\n:00000001FF", 0x7FF).bytes,
+              (std::vector<std::uint8_t>{0xFF, 0xFF, 0x42}));
+    EXPECT_TRUE(looksLikeIntelHex(":00000001FF\r\n"));
+    for (const std::string_view raw : {std::string_view("\x04\x0B"), std::string_view(":\x04"),
+                                       std::string_view("00000001FF")}) {
+        EXPECT_FALSE(looksLikeIntelHex(raw));
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace tovi::test {
@@ -27,6 +28,8 @@ TEST(ToviUpload, ExitsWithItsStatusAndLeavesToviIniAsItWas) {
     // clang-format off
     const Call runs[] = {
         {"no binary", {}, {}, 2, {}, usage + "DATEI fehlt"},
+        {"faulty Intel HEX", {"bad.hex"}, {}, 1,
+         "bad.hex - Intel HEX fehlerhaft, Zeile 1: Prüfsumme falsch\n", {}},
         {"two binaries", {"a.bin", "b.bin"}, {}, 2, {}, usage + "unerwartetes Argument: b.bin"},
         {"unknown option", {"--baud", "9600", "a.bin"}, {}, 2, {}, usage},
         {"port without value", {"a.bin", "--port"}, {}, 2, {}, usage + "--port erwartet einen Wert"},
@@ -47,6 +50,10 @@ TEST(ToviUpload, ExitsWithItsStatusAndLeavesToviIniAsItWas) {
         ASSERT_TRUE(binary.open(QIODevice::WriteOnly));
         binary.write("x");
         binary.close();
+        QFile hex(directory.filePath("bad.hex"));
+        ASSERT_TRUE(hex.open(QIODevice::WriteOnly));
+        hex.write(":0100000001FF\r\n:00000001FF\r\n");
+        hex.close();
         if (!run.ini.isEmpty()) {
             QFile ini(directory.filePath("tovi.ini"));
             ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
@@ -59,7 +66,7 @@ TEST(ToviUpload, ExitsWithItsStatusAndLeavesToviIniAsItWas) {
         EXPECT_EQ(process.exitCode(), run.exitCode) << run.name;
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
         if (run.exitCode == 0) {
-            EXPECT_TRUE(out.startsWith("Aufruf: tovi-upload [OPTIONEN] DATEI")) << run.name;
+            EXPECT_TRUE(out.startsWith("Aufruf: tovi-upload [OPTIONEN] [DATEI]")) << run.name;
         } else {
             EXPECT_EQ(out, run.out) << run.name;
         }
@@ -70,6 +77,21 @@ TEST(ToviUpload, ExitsWithItsStatusAndLeavesToviIniAsItWas) {
         if (ini.open(QIODevice::ReadOnly)) {
             EXPECT_EQ(ini.readAll(), run.ini);
         }
+    }
+}
+
+// Each line a port that opens and its device; none at all is an error.
+TEST(ToviUpload, ListsThePortsThatOpen) {
+    QProcess process;
+    process.start(TOVI_UPLOAD_EXECUTABLE, {"--list-ports"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    const QStringList lines =
+        QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(process.exitCode(), lines.isEmpty() ? 1 : 0);
+    for (const QString& line : lines) {
+        EXPECT_TRUE(
+            QRegularExpression("^COM[1-5]?[0-9] /dev/tty(S|USB|ACM)[0-9]+$").match(line).hasMatch())
+            << line.toStdString();
     }
 }
 

@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "fake_emulator.h"
+#include "image/intel_hex.h"
 #include "support.h"
 
 namespace tovi::test {
@@ -123,6 +124,27 @@ TEST_F(UploadFile, SendsTheProtocolByteForByte) {
         EXPECT_EQ(observer_.progress.back(), std::make_pair(blocks, blocks));
         EXPECT_EQ(observer_.progress.size(), static_cast<std::size_t>(blocks) + 1);
     }
+}
+
+// An Intel HEX file is recognised by its content and sends exactly the bytes
+// of the same image as a raw file; a faulty one is refused before any port.
+TEST_F(UploadFile, SendsIntelHexAsTheSameImage) {
+    const auto bytes = patternBytes(300);
+    ScriptedPort raw;
+    ScriptedPort hex;
+    upload(writeBinary(pathOf("p.bin"), bytes), raw);
+    const std::string text = toIntelHex(bytes);
+    upload(writeBinary(pathOf("p.txt"), {text.begin(), text.end()}), hex);
+    EXPECT_EQ(hex.written, raw.written);
+    EXPECT_EQ(hex.written, wireStream(bytes, 1, 0, "E256"));
+    const std::string faulty = ":0100000001FF\r\n:00000001FF\r\n";
+    ScriptedPort refused;
+    observer_ = {};
+    const auto path = writeBinary(pathOf("f.hex"), {faulty.begin(), faulty.end()});
+    EXPECT_EQ(upload(path, refused), UploadOutcome::FileRefused);
+    EXPECT_EQ(observer_.lines,
+              std::vector{path + u" - Intel HEX fehlerhaft, Zeile 1: Prüfsumme falsch"});
+    EXPECT_TRUE(refused.openedNames.empty());
 }
 
 // Empty texts stand for COM4 and 64; a flag other than 1 goes out as 0; a
