@@ -5,7 +5,7 @@ FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS   ?= 60
 CMAKE_FLAGS    ?=
 
-.PHONY: all deps configure build run test bench asan-test fuzz format clean
+.PHONY: all deps configure build run test package bench asan-test fuzz format clean
 
 all: build
 
@@ -24,6 +24,10 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
 	@scripts/test-ratio
+
+# The Debian package $(BUILD_DIR)/tovi_<version>_<arch>.deb, for apt install.
+package: build
+	@cmake --build $(BUILD_DIR) --target package
 
 bench: build
 	@scripts/run-benchmarks $(BUILD_DIR)
