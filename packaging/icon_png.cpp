@@ -3,9 +3,7 @@
 //
 //   tovi_icon_png DIRECTORY SIZE...
 //
-// writes DIRECTORY/<SIZE>x<SIZE>/apps/tovi.png for each SIZE. The picture is
-// drawn on a 16 by 16 grid; larger sizes repeat its pixels, so a size that is
-// a multiple of 16 stays as sharp as the window's own icon.
+// writes DIRECTORY/<SIZE>x<SIZE>/apps/tovi.png for each SIZE, drawn at that size.
 
 #include <QDir>
 #include <QGuiApplication>
@@ -22,7 +20,6 @@ int main(int argc, char* argv[]) {
     }
     int argumentCount = 1;
     QGuiApplication app(argumentCount, argv);
-    const QImage picture = tovi::iconPixmap(tovi::IconRole::Emulator).toImage();
     const QDir theme(QString::fromLocal8Bit(argv[1]));
     for (int i = 2; i < argc; ++i) {
         bool isNumber = false;
@@ -30,8 +27,7 @@ int main(int argc, char* argv[]) {
         const QString folder = QStringLiteral("%1x%1/apps").arg(size);
         const QString file = theme.filePath(folder + QStringLiteral("/tovi.png"));
         if (!isNumber || size <= 0 || !theme.mkpath(folder) ||
-            !picture.scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                 .save(file, "PNG")) {
+            !tovi::iconPixmap(tovi::IconRole::Emulator, size).save(file, "PNG")) {
             std::fprintf(stderr, "tovi_icon_png: %s kann nicht geschrieben werden\n",
                          qPrintable(file));
             return 1;

@@ -311,10 +311,13 @@ void drawRole(QPainter& p, IconRole role) {
 } // namespace
 
 QPixmap iconPixmap(IconRole role) {
+    return iconPixmap(role, pixelSizeOf(role));
+}
+
+QPixmap iconPixmap(IconRole role, int size) {
     if (role == IconRole::None) {
         return {};
     }
-    const int size = pixelSizeOf(role);
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);

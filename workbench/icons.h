@@ -11,6 +11,8 @@ namespace tovi {
 
 // The picture of a role; IconRole::None gives a null pixmap.
 QPixmap iconPixmap(IconRole role);
+// The same picture drawn at any size, for the desktop's icon theme.
+QPixmap iconPixmap(IconRole role, int size);
 
 // The same picture as an icon; IconRole::None gives a null icon.
 QIcon iconFor(IconRole role);
