@@ -143,7 +143,7 @@ TEST(Processor, Interrupts) {
          "PC=017 IS=0 TF=1 TP=0", "0 INT=0\n20 INT=1"},
         {"int low after en i", "05 00*5", 3, "PC=004 IS=1 @08=02 CYC=5 DEPTH=1", "2 INT=0"},
         {"external first, no nesting", "04 10 @003 00 00 93 @007 00 @010 05 25 23 FF 62 55 00*40",
-         41, "PC=008 IS=1 TP=0 @08=35 CYC=48", "39 INT=0\n45 INT=1"},
+         41, "PC=008 IS=1 TP=0 @08=35 CYC=48 DEPTH=1", "39 INT=0\n45 INT=1"},
     };
     runTable(cases);
 }
