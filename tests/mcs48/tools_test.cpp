@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -62,9 +63,10 @@ protected:
     }
 
 private:
+    // Unique per process: another build's tests may run at the same time.
     std::filesystem::path dir_ =
         std::filesystem::temp_directory_path() /
-        ("tovi-mcs48-" +
+        ("tovi-mcs48-" + std::to_string(getpid()) + "-" +
          std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
 };
 
