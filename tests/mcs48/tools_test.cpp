@@ -58,9 +58,6 @@ protected:
         outcome.err = readFileBytes(dir_ / "stderr").value_or("");
         return outcome;
     }
-    Outcome sim(const std::vector<std::string>& arguments) const {
-        return run(TOVI_SIM_EXECUTABLE, arguments);
-    }
 
 private:
     // Unique per process: another build's tests may run at the same time.
@@ -81,7 +78,8 @@ std::string repeated(const std::string& text, int count) {
 TEST_F(Tools, SimTracesPortsAndReportsTheEnd) {
     const std::string stimulus = file("s.txt", "; INT pulse\n5 int=1\n\n3 INT=0 ; low\n");
     const Outcome result =
-        sim({"--trace", "--ports", "--stop-on-idle", "--chip", "8048", "--stimulus", stimulus,
+        run(TOVI_SIM_EXECUTABLE,
+            {"--trace", "--ports", "--stop-on-idle", "--chip", "8048", "--stimulus", stimulus,
              binary("04 10 @003 93 @010 05 23 FE 39 04 14")});
     const std::string state = " PSW=08 F1=0 MB=0 R=00 00 00 00 00 00 00 00 T=00 TF=0 P1=";
     EXPECT_EQ(result.exitStatus, 0);
@@ -150,7 +148,7 @@ TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
     for (const auto& c : cases) {
         auto arguments = c.options;
         arguments.push_back(binary(c.program));
-        const Outcome result = sim(arguments);
+        const Outcome result = run(TOVI_SIM_EXECUTABLE, arguments);
         EXPECT_NE(result.out.find(c.lines), std::string::npos) << result.out.substr(0, 200);
         EXPECT_EQ(result.exitStatus, c.exitStatus) << c.lines;
     }
