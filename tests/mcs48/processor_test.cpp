@@ -228,16 +228,16 @@ TEST(Processor, RunStopsWhereAsked) {
 }
 
 TEST(Processor, StepOverAndRunUntilReturn) {
-    Processor processor = loaded("14 10 00 @010 14 20 00 83 @020 83");
+    Processor processor = loaded("14 10 00 @010 14 20 83 @020 14 30 83 @030 83");
     EXPECT_EQ(processor.step().address, 0x000); // call 010H
     EXPECT_EQ(processor.step().address, 0x010); // call 020H: depth 2
     RunLimits untilReturn;
-    untilReturn.returnBelowDepth = 2;
+    untilReturn.returnBelowDepth = 2; // through call 030H and its ret
     EXPECT_EQ(processor.run(untilReturn).reason, StopReason::Returned);
-    expectState(processor.state(), "PC=012 DEPTH=1 N=3", "back from 020H");
+    expectState(processor.state(), "PC=012 DEPTH=1 N=5", "back from 020H");
     untilReturn.returnBelowDepth = 1;
     EXPECT_EQ(processor.run(untilReturn).reason, StopReason::Returned);
-    expectState(processor.state(), "PC=002 DEPTH=0 N=5", "back from 010H");
+    expectState(processor.state(), "PC=002 DEPTH=0 N=6", "back from 010H");
 }
 
 // Kind, address, opcode, operand, length, vector.
