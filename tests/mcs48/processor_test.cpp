@@ -86,7 +86,7 @@ TEST(Processor, Arithmetic) {
     const Case cases[] = {
         {"add sets cy and ac", "23 8F 03 91", 2, "A=20 PSW=C8"},
         {"add clears cy and ac", "23 8F 03 91 03 01", 3, "A=21 PSW=08"},
-        {"add: low digits 0FH, no ac", "23 07 03 08", 2, "A=0F PSW=08"},
+        {"add to 0FFH: no cy, no ac", "23 F8 03 07", 2, "A=FF PSW=08"},
         {"addc adds the carry", "97 A7 23 0F 13 00", 4, "A=10 PSW=48"},
         {"add a,r0 and @r0", "B8 01 B9 05 23 10 68 60", 5, "A=16"},
         {"da a adjusts both digits", "23 9A 57", 2, "A=00 PSW=88"},
