@@ -94,7 +94,7 @@ TEST(Processor, Arithmetic) {
         {"da a after a carry", "23 90 03 90 57", 3, "A=80 PSW=88"},
         {"da a carry from the low step", "23 FA 57", 2, "A=60 PSW=88"},
         {"da a never clears cy", "97 A7 23 11 57", 4, "A=71 PSW=88"},
-        {"da a keeps a decimal value", "23 45 57", 2, "A=45 PSW=08"},
+        {"da a keeps 99H", "23 99 57", 2, "A=99 PSW=08"},
         {"da a adjusts the low digit", "23 3B 57", 2, "A=41 PSW=08"},
         {"inc a sets no flags", "23 FF 17", 2, "A=00 PSW=08"},
         {"dec a", "27 07", 2, "A=FF PSW=08"},

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -110,6 +111,12 @@ TEST_F(Tools, SimTracesPortsAndReportsTheEnd) {
                               "RAM=00 00 00 00 00 00 00 00 11" +
                               repeated(" 00", 55) + "\nXRAM=00" + repeated(" 00", 255) + "\n");
     EXPECT_EQ(result.err, "");
+}
+
+TEST_F(Tools, SimWritesATraceOfMegabytesOnce) {
+    const Outcome result =
+        run(TOVI_SIM_EXECUTABLE, {"--trace", "--steps", "20000", binary("04 00")});
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 20000 + 5);
 }
 
 TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
