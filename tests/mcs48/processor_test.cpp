@@ -128,7 +128,7 @@ TEST(Processor, TimerAndCounter) {
         {"counter counts t1 falling edges", "45 00*10 42", 12, "A=02",
          "2 T1=0\n4 T1=1\n6 T1=0\n8 T1=0"},
         {"counter overflow sets tf", "23 FF 62 45 00*5", 8, "T=00 TF=1", "5 T1=0"},
-        {"timer mode ignores t1", "55 00*5 42", 7, "A=00", "2 T1=0"},
+        {"timer mode ignores t1", "55 00*5 42", 7, "A=00 TF=0", "2 T1=0"},
     };
     runTable(cases);
 }
