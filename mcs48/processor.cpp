@@ -580,7 +580,7 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             break;
         case 0xD7: // mov psw,a: the stack pointer too
             psw = a | pswOne;
-            regs = ram + ((psw & pswBankSelect) != 0 ? 24 : 0);
+            regs = ram + registerBaseOf(psw);
             break;
         case 0xC5:
             psw &= ~unsigned{pswBankSelect};
@@ -588,7 +588,7 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             break;
         case 0xD5:
             psw |= pswBankSelect;
-            regs = ram + 24;
+            regs = ram + registerBaseOf(psw);
             break;
         case 0xE5:
             state_.mb = false;
@@ -616,7 +616,7 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             break;
         case 0x93: // retr
             pc = popFrame(ram, psw, true);
-            regs = ram + ((psw & pswBankSelect) != 0 ? 24 : 0);
+            regs = ram + registerBaseOf(psw);
             state_.inInterrupt = false;
             reschedule();
             returned();

@@ -37,6 +37,11 @@ inline constexpr std::uint8_t pswBankSelect = 0x10;
 inline constexpr std::uint8_t pswOne = 0x08;
 inline constexpr std::uint8_t pswStackPointer = 0x07;
 
+// Where R0–R7 lie in RAM: 0–7, or 24–31 after SEL RB1.
+constexpr int registerBaseOf(unsigned psw) {
+    return (psw & pswBankSelect) != 0 ? 24 : 0;
+}
+
 struct State {
     Chip chip = Chip::I8049;
     std::uint16_t pc = 0; // 12 bits
@@ -71,7 +76,7 @@ struct State {
 
     std::uint8_t& latch(Port port) { return latches[static_cast<std::size_t>(port)]; }
     std::uint8_t latch(Port port) const { return latches[static_cast<std::size_t>(port)]; }
-    int registerBase() const { return (psw & pswBankSelect) != 0 ? 24 : 0; }
+    int registerBase() const { return registerBaseOf(psw); }
 };
 
 } // namespace tovi::mcs48

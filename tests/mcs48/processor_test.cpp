@@ -86,7 +86,7 @@ TEST(Processor, Arithmetic) {
     const Case cases[] = {
         {"add sets cy and ac", "23 8F 03 91", 2, "A=20 PSW=C8"},
         {"add clears cy and ac", "23 8F 03 91 03 01", 3, "A=21 PSW=08"},
-        {"add: low digits 0FH, no ac", "23 07 03 08", 2, "A=0F PSW=08"},
+        {"add to 0FFH: no cy, no ac", "23 F8 03 07", 2, "A=FF PSW=08"},
         {"addc adds the carry", "97 A7 23 0F 13 00", 4, "A=10 PSW=48"},
         {"add a,r0 and @r0", "B8 01 B9 05 23 10 68 60", 5, "A=16"},
         {"da a adjusts both digits", "23 9A 57", 2, "A=00 PSW=88"},
@@ -94,7 +94,7 @@ TEST(Processor, Arithmetic) {
         {"da a after a carry", "23 90 03 90 57", 3, "A=80 PSW=88"},
         {"da a carry from the low step", "23 FA 57", 2, "A=60 PSW=88"},
         {"da a never clears cy", "97 A7 23 11 57", 4, "A=71 PSW=88"},
-        {"da a keeps a decimal value", "23 45 57", 2, "A=45 PSW=08"},
+        {"da a keeps 99H", "23 99 57", 2, "A=99 PSW=08"},
         {"da a adjusts the low digit", "23 3B 57", 2, "A=41 PSW=08"},
         {"inc a sets no flags", "23 FF 17", 2, "A=00 PSW=08"},
         {"dec a", "27 07", 2, "A=FF PSW=08"},
@@ -128,7 +128,7 @@ TEST(Processor, TimerAndCounter) {
         {"counter counts t1 falling edges", "45 00*10 42", 12, "A=02",
          "2 T1=0\n4 T1=1\n6 T1=0\n8 T1=0"},
         {"counter overflow sets tf", "23 FF 62 45 00*5", 8, "T=00 TF=1", "5 T1=0"},
-        {"timer mode ignores t1", "55 00*5 42", 7, "A=00", "2 T1=0"},
+        {"timer mode ignores t1", "55 00*5 42", 7, "A=00 TF=0", "2 T1=0"},
     };
     runTable(cases);
 }
@@ -143,7 +143,7 @@ TEST(Processor, Interrupts) {
          "PC=017 IS=0 TF=1 TP=0", "0 INT=0\n20 INT=1"},
         {"int low after en i", "05 00*5", 3, "PC=004 IS=1 @08=02 CYC=5 DEPTH=1", "2 INT=0"},
         {"external first, no nesting", "04 10 @003 00 00 93 @007 00 @010 05 25 23 FF 62 55 00*40",
-         41, "PC=008 IS=1 TP=0 @08=35 CYC=48", "39 INT=0\n45 INT=1"},
+         41, "PC=008 IS=1 TP=0 @08=35 CYC=48 DEPTH=1", "39 INT=0\n45 INT=1"},
     };
     runTable(cases);
 }
@@ -228,16 +228,16 @@ TEST(Processor, RunStopsWhereAsked) {
 }
 
 TEST(Processor, StepOverAndRunUntilReturn) {
-    Processor processor = loaded("14 10 00 @010 14 20 00 83 @020 83");
+    Processor processor = loaded("14 10 00 @010 14 20 83 @020 14 30 83 @030 83");
     EXPECT_EQ(processor.step().address, 0x000); // call 010H
     EXPECT_EQ(processor.step().address, 0x010); // call 020H: depth 2
     RunLimits untilReturn;
-    untilReturn.returnBelowDepth = 2;
+    untilReturn.returnBelowDepth = 2; // through call 030H and its ret
     EXPECT_EQ(processor.run(untilReturn).reason, StopReason::Returned);
-    expectState(processor.state(), "PC=012 DEPTH=1 N=3", "back from 020H");
+    expectState(processor.state(), "PC=012 DEPTH=1 N=5", "back from 020H");
     untilReturn.returnBelowDepth = 1;
     EXPECT_EQ(processor.run(untilReturn).reason, StopReason::Returned);
-    expectState(processor.state(), "PC=002 DEPTH=0 N=5", "back from 010H");
+    expectState(processor.state(), "PC=002 DEPTH=0 N=6", "back from 010H");
 }
 
 // Kind, address, opcode, operand, length, vector.

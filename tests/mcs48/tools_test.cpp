@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -57,14 +59,12 @@ protected:
         outcome.err = readFileBytes(dir_ / "stderr").value_or("");
         return outcome;
     }
-    Outcome sim(const std::vector<std::string>& arguments) const {
-        return run(TOVI_SIM_EXECUTABLE, arguments);
-    }
 
 private:
+    // Unique per process: another build's tests may run at the same time.
     std::filesystem::path dir_ =
         std::filesystem::temp_directory_path() /
-        ("tovi-mcs48-" +
+        ("tovi-mcs48-" + std::to_string(getpid()) + "-" +
          std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
 };
 
@@ -79,7 +79,8 @@ std::string repeated(const std::string& text, int count) {
 TEST_F(Tools, SimTracesPortsAndReportsTheEnd) {
     const std::string stimulus = file("s.txt", "; INT pulse\n5 int=1\n\n3 INT=0 ; low\n");
     const Outcome result =
-        sim({"--trace", "--ports", "--stop-on-idle", "--chip", "8048", "--stimulus", stimulus,
+        run(TOVI_SIM_EXECUTABLE,
+            {"--trace", "--ports", "--stop-on-idle", "--chip", "8048", "--stimulus", stimulus,
              binary("04 10 @003 93 @010 05 23 FE 39 04 14")});
     const std::string state = " PSW=08 F1=0 MB=0 R=00 00 00 00 00 00 00 00 T=00 TF=0 P1=";
     EXPECT_EQ(result.exitStatus, 0);
@@ -110,6 +111,12 @@ TEST_F(Tools, SimTracesPortsAndReportsTheEnd) {
                               "RAM=00 00 00 00 00 00 00 00 11" +
                               repeated(" 00", 55) + "\nXRAM=00" + repeated(" 00", 255) + "\n");
     EXPECT_EQ(result.err, "");
+}
+
+TEST_F(Tools, SimWritesATraceOfMegabytesOnce) {
+    const Outcome result =
+        run(TOVI_SIM_EXECUTABLE, {"--trace", "--steps", "20000", binary("04 00")});
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 20000 + 5);
 }
 
 TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
@@ -148,7 +155,7 @@ TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
     for (const auto& c : cases) {
         auto arguments = c.options;
         arguments.push_back(binary(c.program));
-        const Outcome result = sim(arguments);
+        const Outcome result = run(TOVI_SIM_EXECUTABLE, arguments);
         EXPECT_NE(result.out.find(c.lines), std::string::npos) << result.out.substr(0, 200);
         EXPECT_EQ(result.exitStatus, c.exitStatus) << c.lines;
     }
@@ -177,6 +184,10 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
          2,
          "bad.txt, Zeile 2: ungültiger Wert '2' für T1\n"},
         {sim, {"--stimulus", badStimulus + "x", good}, 2, "x kann nicht gelesen werden\n"},
+        {sim,
+         {"--stimulus", file("c.txt", "5x T0=1"), good},
+         2,
+         "Zeile 1: ungültige Zyklenzahl '5x'"},
         {sim, {good + "x"}, 2, "x kann nicht gelesen werden\n"},
         {sim, {empty}, 1, "empty.bin ist leer\n"},
         {sim, {big}, 1, "big.bin ist größer als 4096 Byte\n"},
