@@ -7,8 +7,12 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "assembler/warnings.h"
+#include "common/mcs48_memory.h"
 #include "common/source_text.h"
 #include "image/assembly_driver.h"
+#include "image/intel_hex.h"
+#include "image/listing_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -23,10 +27,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (result.outcome == tovi::AssemblyOutcome::Succeeded) {
         const int length = result.image.imageLength();
-        if (length < 1 || length > tovi::programMemorySize || result.image.listing.empty()) {
+        if (length < 1 || length > tovi::mcs48::imageSize || result.image.listing.empty()) {
             std::abort();
         }
+        // The image survives Intel HEX both ways; the listing and the warnings never fail.
+        const auto image = std::span(result.image.bytes).first(static_cast<std::size_t>(length));
+        const auto hex =
+            tovi::fromIntelHex(tovi::toIntelHex(image), tovi::mcs48::highestImageAddress);
+        if (!std::equal(image.begin(), image.end(), hex.bytes.begin(), hex.bytes.end())) {
+            std::abort();
+        }
+        (void)tovi::fullListing(lines, assembler.lineTable());
+        (void)tovi::reportWarnings(assembler.lineTable(), count);
     }
+    (void)tovi::fromIntelHex(bytes, tovi::mcs48::highestImageAddress);
     if (result.outcome == tovi::AssemblyOutcome::Failed &&
         statusLines != static_cast<std::size_t>(result.errorCount) + 1) {
         std::abort(); // every error is one line, plus the summary
