@@ -15,10 +15,8 @@
 #include "mcs48/instruction_set.h"
 #include "support.h"
 
-namespace tovi::mcs48 {
+namespace tovi::test {
 namespace {
-
-using testing::program;
 
 // A row of ours as the assembler's table spells its first three fields.
 std::u16string assemblerForm(std::uint8_t opcode) {
@@ -155,4 +153,4 @@ TEST(Disassembler, SourceFormAssemblesBackToTheImage) {
 }
 
 } // namespace
-} // namespace tovi::mcs48
+} // namespace tovi::test

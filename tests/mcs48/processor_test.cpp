@@ -8,11 +8,8 @@
 #include "mcs48/processor.h"
 #include "support.h"
 
-namespace tovi::mcs48 {
+namespace tovi::test {
 namespace {
-
-using testing::expectState;
-using testing::program;
 
 struct Case {
     const char* name;
@@ -242,9 +239,9 @@ TEST(Processor, StepOverAndRunUntilReturn) {
 
 // Kind, address, opcode, operand, length, vector.
 std::string described(const Step& step) {
-    return std::to_string(static_cast<int>(step.kind)) + " " + testing::hex(step.address, 3) + " " +
-           testing::hex(step.opcode, 2) + " " + testing::hex(step.operand, 2) + " " +
-           std::to_string(step.length) + " " + testing::hex(step.vector, 3);
+    return std::to_string(static_cast<int>(step.kind)) + " " + hex(step.address, 3) + " " +
+           hex(step.opcode, 2) + " " + hex(step.operand, 2) + " " + std::to_string(step.length) +
+           " " + hex(step.vector, 3);
 }
 
 TEST(Processor, StepsReportInstructionsEntriesAndUnknownOpcodes) {
@@ -262,7 +259,7 @@ TEST(Processor, ReportsPortWritesThatChangeALatch) {
     Processor processor = loaded("23 FE 39 39 3A 23 05 3F 8F");
     std::vector<std::string> writes;
     processor.onPortWrite([&](Port port, std::uint8_t value, std::int64_t cycles) {
-        writes.push_back(std::string(portName(port)) + "=" + testing::hex(value, 2) + "@" +
+        writes.push_back(std::string(portName(port)) + "=" + hex(value, 2) + "@" +
                          std::to_string(cycles));
     });
     RunLimits limits;
@@ -312,4 +309,4 @@ TEST(Processor, ResetRestoresEverythingButTheChip) {
 }
 
 } // namespace
-} // namespace tovi::mcs48
+} // namespace tovi::test

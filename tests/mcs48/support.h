@@ -11,7 +11,9 @@
 
 #include "mcs48/processor.h"
 
-namespace tovi::mcs48::testing {
+namespace tovi::test {
+
+using namespace mcs48;
 
 // "23 05 04 FF @0FF B3 00*3": bytes from 000H, "@addr" moves on to that
 // address, "xx*n" repeats a byte.
@@ -86,4 +88,4 @@ inline void expectState(const State& state, const std::string& expected, const s
     }
 }
 
-} // namespace tovi::mcs48::testing
+} // namespace tovi::test

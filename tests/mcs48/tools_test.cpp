@@ -2,70 +2,33 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "common/file_io.h"
 #include "support.h"
+#include "support/process.h"
 
-namespace tovi::mcs48 {
+namespace tovi::test {
 namespace {
-
-using testing::program;
-
-struct Outcome {
-    int exitStatus = -1;
-    std::string out;
-    std::string err;
-};
 
 class Tools : public ::testing::Test {
 protected:
-    Tools() { std::filesystem::create_directories(dir_); }
-    ~Tools() override { std::filesystem::remove_all(dir_); }
-
     std::string file(const std::string& name, const std::string& bytes) const {
-        const auto path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        writeFile(dir_ / name, bytes);
+        return dir_ / name;
     }
     std::string binary(const std::string& hexBytes) const {
         const auto bytes = program(hexBytes);
         return file("p.bin", std::string(bytes.begin(), bytes.end()));
     }
-
-    Outcome run(const char* tool, const std::vector<std::string>& arguments) const {
-        std::string command = tool;
-        for (const auto& argument : arguments) {
-            command += " '" + argument + "'";
-        }
-        command += " 2>'" + (dir_ / "stderr").string() + "'";
-        Outcome outcome;
-        FILE* pipe = popen(command.c_str(), "r");
-        std::array<char, 65536> buffer{};
-        for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
-            outcome.out.append(buffer.data(), n);
-        }
-        const int status = pclose(pipe);
-        outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.err = readFileBytes(dir_ / "stderr").value_or("");
-        return outcome;
+    ProcessRun run(const char* tool, const std::vector<std::string>& arguments) const {
+        return runProgram(tool, arguments, dir_);
     }
 
 private:
-    // Unique per process: another build's tests may run at the same time.
-    std::filesystem::path dir_ =
-        std::filesystem::temp_directory_path() /
-        ("tovi-mcs48-" + std::to_string(getpid()) + "-" +
-         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    Scratch dir_;
 };
 
 std::string repeated(const std::string& text, int count) {
@@ -78,7 +41,7 @@ std::string repeated(const std::string& text, int count) {
 
 TEST_F(Tools, SimTracesPortsAndReportsTheEnd) {
     const std::string stimulus = file("s.txt", "; INT pulse\n5 int=1\n\n3 INT=0 ; low\n");
-    const Outcome result =
+    const ProcessRun result =
         run(TOVI_SIM_EXECUTABLE,
             {"--trace", "--ports", "--stop-on-idle", "--chip", "8048", "--stimulus", stimulus,
              binary("04 10 @003 93 @010 05 23 FE 39 04 14")});
@@ -114,7 +77,7 @@ TEST_F(Tools, SimTracesPortsAndReportsTheEnd) {
 }
 
 TEST_F(Tools, SimWritesATraceOfMegabytesOnce) {
-    const Outcome result =
+    const ProcessRun result =
         run(TOVI_SIM_EXECUTABLE, {"--trace", "--steps", "20000", binary("04 00")});
     EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 20000 + 5);
 }
@@ -155,7 +118,7 @@ TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
     for (const auto& c : cases) {
         auto arguments = c.options;
         arguments.push_back(binary(c.program));
-        const Outcome result = run(TOVI_SIM_EXECUTABLE, arguments);
+        const ProcessRun result = run(TOVI_SIM_EXECUTABLE, arguments);
         EXPECT_NE(result.out.find(c.lines), std::string::npos) << result.out.substr(0, 200);
         EXPECT_EQ(result.exitStatus, c.exitStatus) << c.lines;
     }
@@ -201,7 +164,7 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
         {dis, {"nowhere.bin"}, 2, "nowhere.bin kann nicht gelesen werden\n"},
     };
     for (const auto& c : cases) {
-        const Outcome result = run(c.tool, c.arguments);
+        const ProcessRun result = run(c.tool, c.arguments);
         EXPECT_EQ(result.exitStatus, c.exitStatus) << c.message;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_TRUE(
@@ -211,16 +174,16 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
 }
 
 TEST_F(Tools, DisListsAndWritesSource) {
-    const Outcome listing = run(TOVI_DIS_EXECUTABLE, {binary("04 02 96 00")});
+    const ProcessRun listing = run(TOVI_DIS_EXECUTABLE, {binary("04 02 96 00")});
     EXPECT_EQ(listing.exitStatus, 0);
     EXPECT_EQ(listing.out, "000: 04 02  jmp 002H\n002: 96 00  jnz 000H\n");
-    const Outcome source = run(TOVI_DIS_EXECUTABLE, {"--source", binary("04 02 96 00")});
+    const ProcessRun source = run(TOVI_DIS_EXECUTABLE, {"--source", binary("04 02 96 00")});
     EXPECT_EQ(source.exitStatus, 0);
     EXPECT_EQ(source.out, "        org 000H\nL000:   jmp L002\nL002:   jnz L000\n");
-    const Outcome full = run(TOVI_DIS_EXECUTABLE, {file("full.bin", std::string(4096, '\x23'))});
+    const ProcessRun full = run(TOVI_DIS_EXECUTABLE, {file("full.bin", std::string(4096, '\x23'))});
     EXPECT_EQ(full.exitStatus, 0);
     EXPECT_TRUE(full.out.ends_with("FFE: 23 23  mov a,#23H\n"));
 }
 
 } // namespace
-} // namespace tovi::mcs48
+} // namespace tovi::test
