@@ -1,28 +1,25 @@
 // tovi-upload as a process: its options, exit status and the refusals it
 // reports. The upload itself is the library's, tested over a pseudo-terminal.
 
-#include <gtest/gtest.h>
+#include <regex>
 
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
+#include "support/process.h"
 
 namespace tovi::test {
 namespace {
 
 struct Call {
     const char* name;
-    QStringList arguments;
-    QByteArray ini; // tovi.ini beside "a.bin"; empty: none
-    int exitCode;
-    QString out;
-    QString errStart;
+    std::vector<std::string> arguments;
+    std::string ini; // tovi.ini beside "a.bin"; empty: none
+    int exitStatus;
+    std::string out;
+    std::string errStart;
 };
 
-const QByteArray iniWithPort = "\xEF\xBB\xBF\r\n[Emulator]\r\nCOM = COM77\r\nEPROM = 16\r\n";
-const QString usage = "tovi-upload: ";
-const QString portError = "Fehler beim Öffnen der seriellen Schnittstelle - ";
+const std::string iniWithPort = "\xEF\xBB\xBF\r\n[Emulator]\r\nCOM = COM77\r\nEPROM = 16\r\n";
+const std::string usage = "tovi-upload: ";
+const std::string portError = "Fehler beim Öffnen der seriellen Schnittstelle - ";
 
 TEST(ToviUpload, ExitsWithItsStatusAndLeavesToviIniAsItWas) {
     // clang-format off
@@ -44,55 +41,32 @@ TEST(ToviUpload, ExitsWithItsStatusAndLeavesToviIniAsItWas) {
         {"help", {"--help"}, {}, 0, {}, {}},
     };
     // clang-format on
-    for (const Call& run : runs) {
-        QTemporaryDir directory;
-        QFile binary(directory.filePath("a.bin"));
-        ASSERT_TRUE(binary.open(QIODevice::WriteOnly));
-        binary.write("x");
-        binary.close();
-        QFile hex(directory.filePath("bad.hex"));
-        ASSERT_TRUE(hex.open(QIODevice::WriteOnly));
-        hex.write(":0100000001FF\r\n:00000001FF\r\n");
-        hex.close();
-        if (!run.ini.isEmpty()) {
-            QFile ini(directory.filePath("tovi.ini"));
-            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-            ini.write(run.ini);
+    for (const Call& call : runs) {
+        Scratch dir;
+        writeFile(dir / "a.bin", "x");
+        writeFile(dir / "bad.hex", ":0100000001FF\r\n:00000001FF\r\n");
+        if (!call.ini.empty()) {
+            writeFile(dir / "tovi.ini", call.ini);
         }
-        QProcess process;
-        process.setWorkingDirectory(directory.path());
-        process.start(TOVI_UPLOAD_EXECUTABLE, run.arguments);
-        ASSERT_TRUE(process.waitForFinished(20000)) << run.name;
-        EXPECT_EQ(process.exitCode(), run.exitCode) << run.name;
-        const QString out = QString::fromUtf8(process.readAllStandardOutput());
-        if (run.exitCode == 0) {
-            EXPECT_TRUE(out.startsWith("Aufruf: tovi-upload [OPTIONEN] [DATEI]")) << run.name;
+        const ProcessRun run = runProgram(TOVI_UPLOAD_EXECUTABLE, call.arguments, dir);
+        EXPECT_EQ(run.exitStatus, call.exitStatus) << call.name;
+        if (call.exitStatus == 0) {
+            EXPECT_TRUE(run.out.starts_with("Aufruf: tovi-upload [OPTIONEN] [DATEI]")) << call.name;
         } else {
-            EXPECT_EQ(out, run.out) << run.name;
+            EXPECT_EQ(run.out, call.out) << call.name;
         }
-        const QString err = QString::fromUtf8(process.readAllStandardError());
-        EXPECT_TRUE(err.startsWith(run.errStart)) << run.name << ": " << err.toStdString();
-        QFile ini(directory.filePath("tovi.ini"));
-        EXPECT_EQ(ini.exists(), !run.ini.isEmpty()) << run.name;
-        if (ini.open(QIODevice::ReadOnly)) {
-            EXPECT_EQ(ini.readAll(), run.ini);
-        }
+        EXPECT_TRUE(run.err.starts_with(call.errStart)) << call.name << ": " << run.err;
+        EXPECT_EQ(fileBytes(dir / "tovi.ini"), call.ini.empty() ? "<missing>" : call.ini);
     }
 }
 
 // Each line a port that opens and its device; none at all is an error.
 TEST(ToviUpload, ListsThePortsThatOpen) {
-    QProcess process;
-    process.start(TOVI_UPLOAD_EXECUTABLE, {"--list-ports"});
-    ASSERT_TRUE(process.waitForFinished(20000));
-    const QStringList lines =
-        QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(process.exitCode(), lines.isEmpty() ? 1 : 0);
-    for (const QString& line : lines) {
-        EXPECT_TRUE(
-            QRegularExpression("^COM[1-5]?[0-9] /dev/tty(S|USB|ACM)[0-9]+$").match(line).hasMatch())
-            << line.toStdString();
-    }
+    Scratch dir;
+    const ProcessRun run = runProgram(TOVI_UPLOAD_EXECUTABLE, {"--list-ports"}, dir);
+    EXPECT_EQ(run.exitStatus, run.out.empty() ? 1 : 0);
+    const std::regex line("(COM[1-5]?[0-9] /dev/tty(S|USB|ACM)[0-9]+\n)*");
+    EXPECT_TRUE(std::regex_match(run.out, line)) << run.out;
 }
 
 } // namespace

@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "assembler/instruction_table.h"
-#include "common/text.h"
-#include "image/assembly_driver.h"
+#include "core/support.h"
 #include "mcs48/disassembler.h"
 #include "mcs48/instruction_set.h"
 #include "support.h"
@@ -99,14 +98,7 @@ TEST(Disassembler, ListsOneInstructionPerLine) {
 }
 
 std::optional<std::vector<std::uint8_t>> assembled(const std::string& source) {
-    std::vector<std::u16string> lines;
-    for (std::size_t start = 0; start < source.size();) {
-        const auto end = source.find('\n', start);
-        lines.push_back(fromUtf8(source.substr(start, end - start)));
-        start = end + 1;
-    }
-    Assembler assembler;
-    const auto result = assembler.assemble({lines, {}, {}, 0x00}, [](std::u16string_view) {});
+    const AssemblyResult result = assembleText(fromUtf8(source)).result;
     if (result.outcome != AssemblyOutcome::Succeeded) {
         return std::nullopt;
     }

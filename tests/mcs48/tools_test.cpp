@@ -45,33 +45,25 @@ TEST_F(Tools, SimTracesPortsAndReportsTheEnd) {
         run(TOVI_SIM_EXECUTABLE,
             {"--trace", "--ports", "--stop-on-idle", "--chip", "8048", "--stimulus", stimulus,
              binary("04 10 @003 93 @010 05 23 FE 39 04 14")});
-    const std::string state = " PSW=08 F1=0 MB=0 R=00 00 00 00 00 00 00 00 T=00 TF=0 P1=";
+    const auto state = [](const char* pcAndA, const char* p1, int cycles) {
+        return std::string(pcAndA) +
+               " PSW=08 F1=0 MB=0 R=00 00 00 00 00 00 00 00 T=00 TF=0 P1=" + p1 +
+               " P2=FF BUS=FF CYC=" + std::to_string(cycles) + "\n";
+    };
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out, "1 000: 04 10 jmp 010H | PC=010 A=00" + state +
-                              "FF P2=FF BUS=FF CYC=2\n"
-                              "2 010: 05 en i | PC=011 A=00" +
-                              state +
-                              "FF P2=FF BUS=FF CYC=3\n"
+    EXPECT_EQ(result.out, "1 000: 04 10 jmp 010H | " + state("PC=010 A=00", "FF", 2) +
+                              "2 010: 05 en i | " + state("PC=011 A=00", "FF", 3) +
                               "INT -> 003\n"
-                              "3 003: 93 retr | PC=011 A=00" +
-                              state +
-                              "FF P2=FF BUS=FF CYC=7\n"
-                              "4 011: 23 FE mov a,#0FEH | PC=013 A=FE" +
-                              state +
-                              "FF P2=FF BUS=FF CYC=9\n"
+                              "3 003: 93 retr | " +
+                              state("PC=011 A=00", "FF", 7) + "4 011: 23 FE mov a,#0FEH | " +
+                              state("PC=013 A=FE", "FF", 9) +
                               "11 27.500 P1=FE\n"
-                              "5 013: 39 outl p1,a | PC=014 A=FE" +
-                              state +
-                              "FE P2=FF BUS=FF CYC=11\n"
-                              "6 014: 04 14 jmp 014H | PC=014 A=FE" +
-                              state +
-                              "FE P2=FF BUS=FF CYC=13\n"
+                              "5 013: 39 outl p1,a | " +
+                              state("PC=014 A=FE", "FE", 11) + "6 014: 04 14 jmp 014H | " +
+                              state("PC=014 A=FE", "FE", 13) +
                               "Halt: Sprung auf sich selbst bei 014H\n"
-                              "Befehle: 6, Zyklen: 13, Zeit: 32,500 µs\n"
-                              "PC=014 A=FE" +
-                              state +
-                              "FE P2=FF BUS=FF CYC=13\n"
-                              "RAM=00 00 00 00 00 00 00 00 11" +
+                              "Befehle: 6, Zyklen: 13, Zeit: 32,500 µs\n" +
+                              state("PC=014 A=FE", "FE", 13) + "RAM=00 00 00 00 00 00 00 00 11" +
                               repeated(" 00", 55) + "\nXRAM=00" + repeated(" 00", 255) + "\n");
     EXPECT_EQ(result.err, "");
 }

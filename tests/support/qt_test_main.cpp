@@ -1,8 +1,8 @@
-// The emulator tests need a QApplication: the serial port's notifiers and the
-// dialog live on its thread. Without a display they run offscreen.
+// The Qt suites need a QApplication: widgets, dialogs and the serial port's
+// notifiers live on its thread. Without a display they run offscreen.
 
 #include <QApplication>
-#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
