@@ -118,10 +118,4 @@ void assignBitsText(std::u16string& target, std::int64_t value, int width) {
     }
 }
 
-std::u16string bitsText(std::int64_t value, int width) {
-    std::u16string text;
-    assignBitsText(text, value, width);
-    return text;
-}
-
 } // namespace tovi

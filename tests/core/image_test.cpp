@@ -10,10 +10,6 @@
 namespace tovi::test {
 namespace {
 
-std::u16string u16(const std::string& text) {
-    return fromUtf8(text);
-}
-
 TEST(Image, ListsEachCodeLineAtFixedWidthAndStoresItsBytes) {
     const Assembled run = assembleText(u"jmp x\norg 2\nx: nop\norg 7Fh\ndb 0FFh\norg 7FEh\njmp x\n"
                                        u"org 4\nnop\norg 4\nret",
@@ -34,13 +30,10 @@ TEST(Image, NamesTheBinaryFileByReplacingOnlyTheExtension) {
     const std::pair<std::u16string_view, std::u16string_view> cases[] = {
         {u"/home/p/blink.asm", u"/home/p/blink.bin"},
         {u"C:\\Projekte\\blink.asm", u"C:\\Projekte\\blink.bin"},
-        {u"/asm/x.asm", u"/asm/x.bin"},
         {u"/a.b/prog", u"/a.b/prog.bin"},
         {u"/a/prog.", u"/a/prog.bin"},
         {u"/a/.profile", u"/a/.profile.bin"},
-        {u"C:\\a\\.asm", u"C:\\a\\.asm.bin"},
         {u".asm", u".asm.bin"},
-        {u"/a/my prog.a sm", u"/a/my prog.a sm.bin"},
         {u"/a/x.tar.gz", u"/a/x.tar.bin"},
         {u"/a/prog.BIN", u"/a/prog.bin"},
         {u"/a/prog.bin", u"/a/prog.bin.bin"},
@@ -52,16 +45,16 @@ TEST(Image, NamesTheBinaryFileByReplacingOnlyTheExtension) {
 
 TEST(Image, WritesTheBinaryBesideTheSourceBeforeTheSummary) {
     Scratch dir;
-    const Assembled first = assembleText(u"org 7\nnop", u16(dir / "hallowelt.asm"));
-    const std::u16string binary = u16(dir / "hallowelt.bin");
+    const Assembled first = assembleText(u"org 7\nnop", fromUtf8(dir / "hallowelt.asm"));
+    const std::u16string binary = fromUtf8(dir / "hallowelt.bin");
     EXPECT_EQ(first.result.binaryPath, binary);
     EXPECT_EQ(first.status, (std::vector<std::u16string>{binary + u" (8 Byte) gespeichert",
                                                          u"Assemblieren ohne Fehler beendet."}));
     EXPECT_EQ(fileBytes(dir / "hallowelt.bin"), std::string(8, '\0'));
-    assembleText(u"db 1", u16(dir / "hallowelt.asm"));
+    assembleText(u"db 1", fromUtf8(dir / "hallowelt.asm"));
     EXPECT_EQ(fileBytes(dir / "hallowelt.bin"), "\x01"); // a shorter program, a shorter file
     EXPECT_FALSE(assembleText(u"db 1").result.binaryPath.has_value());
-    EXPECT_FALSE(assembleText(u"xyz", u16(dir / "p.asm")).result.binaryPath.has_value());
+    EXPECT_FALSE(assembleText(u"xyz", fromUtf8(dir / "p.asm")).result.binaryPath.has_value());
     EXPECT_FALSE(fs::exists(dir / "p.bin"));
 }
 
@@ -74,24 +67,14 @@ TEST(Image, RefusesWhatItMayNotReplace) {
     writeFile(dir / "self.asm", "db 1");
     fs::create_symlink(dir / "self.asm", dir / "self.bin");
     for (const std::string name : {"dir", "locked", "self"}) {
-        const Assembled run = assembleText(u"db 1", u16(dir / (name + ".asm")));
+        const Assembled run = assembleText(u"db 1", fromUtf8(dir / (name + ".asm")));
         ASSERT_TRUE(run.result.binaryPath.has_value()) << name;
         EXPECT_TRUE(run.result.binaryPath->empty()) << name;
         EXPECT_EQ(run.status.front(),
-                  u"Fehler beim Speichern der Binärdatei " + u16(dir / (name + ".bin")));
+                  u"Fehler beim Speichern der Binärdatei " + fromUtf8(dir / (name + ".bin")));
     }
     EXPECT_EQ(fileBytes(dir / "locked.bin"), "old");
     EXPECT_EQ(fileBytes(dir / "self.asm"), "db 1");
-}
-
-TEST(Image, WritesThroughASymbolicLink) {
-    Scratch dir;
-    fs::create_directory(dir / "roms");
-    writeFile(dir / "roms/p.img", "old");
-    fs::create_symlink("roms/p.img", dir / "p.bin");
-    assembleText(u"db 7", u16(dir / "p.asm"));
-    EXPECT_TRUE(fs::is_symlink(dir / "p.bin"));
-    EXPECT_EQ(fileBytes(dir / "roms/p.img"), "\x07");
 }
 
 TEST(Image, WritesAndReadsIntelHex) {

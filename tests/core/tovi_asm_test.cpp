@@ -45,9 +45,7 @@ TEST(ToviAsm, PrintsWritesAndExitsAsAsked) {
         {"-o is the source", "nop", {"-o", "./p.asm", "p.asm"}, 2, "", "ist die Quelldatei selbst"},
         {"no source", "nop", {}, 2, "", "QUELLE fehlt\nAufruf: tovi-asm [OPTIONEN] QUELLE"},
         {"bad fill", "nop", {"--fill", "12", "p.asm"}, 2, "", "--fill erwartet 00 oder FF"},
-        {"-o without a file", "nop", {"-o"}, 2, "", "-o erwartet einen Wert"},
         {"unknown option", "nop", {"--bogus", "p.asm"}, 2, "", "unerwartetes Argument: --bogus"},
-        {"two sources", "nop", {"p.asm", "p.asm"}, 2, "", "unerwartetes Argument: p.asm"},
         {"missing source", "nop", {"fehlt.asm"}, 2, "", "fehlt.asm kann nicht gelesen werden"},
         {"help", "nop", {"--help"}, 0, "Aufruf: tovi-asm [OPTIONEN] QUELLE"},
     };

@@ -42,19 +42,15 @@ protected:
 
     // Every port the link makes reaches the fake devices and notes each name it opens.
     EmulatorLink makeLink() {
+        const PortDeviceMap devices = [this](std::u16string_view name) {
+            opened.emplace_back(name);
+            return name == u"COM3"   ? std::optional(com3_.devicePath())
+                   : name == u"COM7" ? std::optional(com7_.devicePath())
+                                     : std::nullopt;
+        };
         return EmulatorLink(
             &window_, *settings_, [this](std::u16string_view line) { onStatus(line); }, QIcon(),
-            [this] { return std::make_unique<SystemSerialPort>(fakeDevices()); });
-    }
-
-    PortDeviceMap fakeDevices() {
-        return [this](std::u16string_view name) -> std::optional<std::string> {
-            opened.emplace_back(name);
-            if (name != u"COM3" && name != u"COM7") {
-                return std::nullopt;
-            }
-            return (name == u"COM3" ? com3_ : com7_).devicePath();
-        };
+            [devices] { return std::make_unique<SystemSerialPort>(devices); });
     }
 
     // Opens the dialog, lets `act` work on it, then leaves it by `button`.

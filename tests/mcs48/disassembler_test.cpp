@@ -91,12 +91,6 @@ TEST(Disassembler, WritesOperandsAsTheAssemblerDoes) {
     }
 }
 
-TEST(Disassembler, ListsOneInstructionPerLine) {
-    EXPECT_EQ(displayListing(program("04 09 C5 01 96")),
-              "000: 04 09  jmp 009H\n002: C5     sel rb0\n003: 01     db 01H\n"
-              "004: 96     db 96H\n");
-}
-
 std::optional<std::vector<std::uint8_t>> assembled(const std::string& source) {
     const AssemblyResult result = assembleText(fromUtf8(source)).result;
     if (result.outcome != AssemblyOutcome::Succeeded) {

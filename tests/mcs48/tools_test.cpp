@@ -32,11 +32,7 @@ private:
 };
 
 std::string repeated(const std::string& text, int count) {
-    std::string all;
-    while (count-- > 0) {
-        all += text;
-    }
-    return all;
+    return count == 0 ? "" : text + repeated(text, count - 1);
 }
 
 TEST_F(Tools, SimTracesPortsAndReportsTheEnd) {
@@ -81,31 +77,20 @@ TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
         std::string lines; // a part of the output
         int exitStatus;
     } cases[] = {
-        {{},
-         "04 00",
-         "Halt: keine Grenze angegeben, nach 10000000 Befehlen angehalten\n"
-         "Befehle: 10000000, Zyklen: 20000000, Zeit: 50000000,000 µs\n",
-         0},
+        // clang-format off
+        {{}, "04 00", "Halt: keine Grenze angegeben, nach 10000000 Befehlen angehalten\n"
+                      "Befehle: 10000000, Zyklen: 20000000, Zeit: 50000000,000 µs\n", 0},
         {{"--steps", "1000"}, "04 00", "Halt: 1000 Befehle ausgeführt\nBefehle: 1000,", 0},
-        {{"--cycles", "20000", "--steps", "20000"},
-         "00 04 00",
-         "Halt: 20000 Zyklen erreicht\n"
-         "Befehle: 13334, Zyklen: 20001,",
-         0},
+        {{"--cycles", "20000", "--steps", "20000"}, "00 04 00", "Halt: 20000 Zyklen erreicht\nBefehle: 13334, Zyklen: 20001,", 0},
         {{"--cycles", "3"}, "23 00 04 00", "Halt: 3 Zyklen erreicht\nBefehle: 2, Zyklen: 4,", 0},
         {{"--until", "123"}, "24 23", "Halt: Adresse 123H erreicht\nBefehle: 1,", 0},
         {{"--until", "0"}, "04 00", "Halt: Adresse 000H erreicht\nBefehle: 0, Zyklen: 0,", 0},
         {{"--until", "0x2", "--steps", "5"}, "04 00", "Halt: 5 Befehle ausgeführt\n", 0},
-        {{"--clock", "11.059", "--cycles", "3"},
-         "00 00 00 00",
-         "Halt: 3 Zyklen erreicht\nBefehle: 3, Zyklen: 3, Zeit: 4,069 µs\n",
-         0},
+        {{"--clock", "11.059", "--cycles", "3"}, "00 00 00 00", "Halt: 3 Zyklen erreicht\nBefehle: 3, Zyklen: 3, Zeit: 4,069 µs\n", 0},
         {{"--stop-on-idle"}, "00*10 01", "Halt: unbekannter Opcode 01H bei 00AH\nBefehle: 10,", 1},
-        {{"--ram-fill", "a5", "--chip", "8048", "--steps", "1"},
-         "B8 00",
-         "\nRAM=00" + repeated(" A5", 63) + "\nXRAM=A5 A5",
-         0},
+        {{"--ram-fill", "a5", "--chip", "8048", "--steps", "1"}, "B8 00", "\nRAM=00" + repeated(" A5", 63) + "\nXRAM=A5 A5", 0},
         {{"--chip", "8050", "--steps", "1"}, "00", "\nRAM=" + repeated("00 ", 255) + "00\nX", 0},
+        // clang-format on
     };
     for (const auto& c : cases) {
         auto arguments = c.options;
@@ -129,31 +114,24 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
         int exitStatus;
         const char* message;
     } cases[] = {
+        // clang-format off
         {sim, {}, 2, "BINAERDATEI fehlt"},
         {sim, {"--chip", "8051", good}, 2, "--chip erwartet 8048, 8049 oder 8050"},
         {sim, {"--clock", "0", good}, 2, "--clock erwartet eine Taktfrequenz"},
         {sim, {"--steps", "x", good}, 2, "--steps erwartet eine Dezimalzahl"},
         {sim, {"--until", "1000", good}, 2, "--until erwartet eine Hexadezimalzahl"},
-        {sim,
-         {"--stimulus", badStimulus, good},
-         2,
-         "bad.txt, Zeile 2: ungültiger Wert '2' für T1\n"},
+        {sim, {"--stimulus", badStimulus, good}, 2, "bad.txt, Zeile 2: ungültiger Wert '2' für T1\n"},
         {sim, {"--stimulus", badStimulus + "x", good}, 2, "x kann nicht gelesen werden\n"},
-        {sim,
-         {"--stimulus", file("c.txt", "5x T0=1"), good},
-         2,
-         "Zeile 1: ungültige Zyklenzahl '5x'"},
+        {sim, {"--stimulus", file("c.txt", "5x T0=1"), good}, 2, "Zeile 1: ungültige Zyklenzahl '5x'"},
         {sim, {good + "x"}, 2, "x kann nicht gelesen werden\n"},
         {sim, {empty}, 1, "empty.bin ist leer\n"},
         {sim, {big}, 1, "big.bin ist größer als 4096 Byte\n"},
         {dis, {}, 2, "BINAERDATEI fehlt"},
-        {dis,
-         {"--source", file("half.bin", std::string(2049, '\0'))},
-         1,
-         "die Quellform gibt es nur für Abbilder bis 2048 Byte"},
+        {dis, {"--source", file("half.bin", std::string(2049, '\0'))}, 1, "die Quellform gibt es nur für Abbilder bis 2048 Byte"},
         {dis, {empty}, 1, "empty.bin ist leer\n"},
         {dis, {big}, 1, "big.bin ist größer als 4096 Byte\n"},
         {dis, {"nowhere.bin"}, 2, "nowhere.bin kann nicht gelesen werden\n"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         const ProcessRun result = run(c.tool, c.arguments);
@@ -166,9 +144,10 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
 }
 
 TEST_F(Tools, DisListsAndWritesSource) {
-    const ProcessRun listing = run(TOVI_DIS_EXECUTABLE, {binary("04 02 96 00")});
+    const ProcessRun listing = run(TOVI_DIS_EXECUTABLE, {binary("04 02 96 00 C5 01 96")});
     EXPECT_EQ(listing.exitStatus, 0);
-    EXPECT_EQ(listing.out, "000: 04 02  jmp 002H\n002: 96 00  jnz 000H\n");
+    EXPECT_EQ(listing.out, "000: 04 02  jmp 002H\n002: 96 00  jnz 000H\n004: C5     sel rb0\n"
+                           "005: 01     db 01H\n006: 96     db 96H\n");
     const ProcessRun source = run(TOVI_DIS_EXECUTABLE, {"--source", binary("04 02 96 00")});
     EXPECT_EQ(source.exitStatus, 0);
     EXPECT_EQ(source.out, "        org 000H\nL000:   jmp L002\nL002:   jnz L000\n");

@@ -75,8 +75,7 @@ TEST_F(EditorTest, ColoursWhatTheAssemblerReads) {
         {0, 11, SourceToken::Register}, {0, 19, SourceToken::Comment},
         {1, 0, SourceToken::Label},     {1, 4, SourceToken::Directive},
         {1, 8, SourceToken::Number},    {2, 1, SourceToken::Directive},
-        {2, 4, SourceToken::Character}, {3, 5, SourceToken::Register},
-        {3, 7, SourceToken::Number},
+        {2, 4, SourceToken::Character}, {3, 7, SourceToken::Number},
     };
     for (const auto& [line, column, token] : tokens) {
         const QTextBlock block = editor()->document()->findBlockByNumber(line);

@@ -243,7 +243,6 @@ const QString blink = "LED EQU 01H\nORG 0\n   JMP START\nORG 10H\nSTART: MOV A,#
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Programs, SameAsToviAsmTest, ::testing::Values(
-    ProgramRow{"Blink",              blink,                                             false},
     ProgramRow{"BlinkFilledWithFF",  blink,                                             true},
     ProgramRow{"Template",           {},                                                false},
     ProgramRow{"Faulty",             "ORG 0\n   MOV A,\n   JMP NIRGENDS\n   FOO\nEND",  false},
