@@ -22,13 +22,14 @@ constexpr std::array<WindowRect, windowCount> defaultWindowRects{{
     {550, 0, 200, 500},
 }};
 
+// "F0X" … "F4H": "F", the window number, then one of X, Y, W, H.
+std::u16string windowKey(int window, char16_t letter) {
+    return u"F" + decimalText(window) + letter;
+}
+
 void readWindowRects(const IniGroupReader& group, Settings& settings) {
     for (int window = 0; window < windowCount; ++window) {
-        WindowRect& rect = settings.windowRects[static_cast<std::size_t>(window)];
-        rect.x = group.number(windowKey(window, u'X'));
-        rect.y = group.number(windowKey(window, u'Y'));
-        rect.width = group.number(windowKey(window, u'W'));
-        rect.height = group.number(windowKey(window, u'H'));
+        settings.windowRects[static_cast<std::size_t>(window)] = readWindowRect(group, window);
     }
 }
 
@@ -70,8 +71,30 @@ std::filesystem::path settingsFilePath() {
     return directory / settingsFileName;
 }
 
-std::u16string windowKey(int window, char16_t letter) {
-    return u"F" + decimalText(window) + letter;
+WindowRect readWindowRect(const IniGroupReader& group, int window) {
+    return {group.number(windowKey(window, u'X')), group.number(windowKey(window, u'Y')),
+            group.number(windowKey(window, u'W')), group.number(windowKey(window, u'H'))};
+}
+
+void writeWindowRect(IniWriter& writer, int window, const WindowRect& rect) {
+    writer.number(windowKey(window, u'X'), rect.x);
+    writer.number(windowKey(window, u'Y'), rect.y);
+    writer.number(windowKey(window, u'W'), rect.width);
+    writer.number(windowKey(window, u'H'), rect.height);
+}
+
+SettingsFile readSettingsFile(const std::filesystem::path& file,
+                              const std::function<void(const IniDocument&)>& read) {
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        return SettingsFile::Missing;
+    }
+    const auto bytes = readFileBytes(file, largestSettingsFile);
+    if (!bytes) {
+        return SettingsFile::Unreadable;
+    }
+    read(IniDocument::fromBytes(*bytes));
+    return SettingsFile::Read;
 }
 
 std::u16string_view effectiveComPort(const EmulatorSettings& emulator) {
@@ -83,25 +106,17 @@ std::u16string_view effectiveEpromType(const EmulatorSettings& emulator) {
 }
 
 SettingsFile loadSettings(Settings& settings, const std::filesystem::path& file) {
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
-        return SettingsFile::Missing;
-    }
-    const auto bytes = readFileBytes(file, largestSettingsFile);
-    if (!bytes) {
-        return SettingsFile::Unreadable;
-    }
-    const auto document = IniDocument::fromBytes(*bytes);
-    if (const auto group = document.group(windowGroup)) {
-        readWindowRects({document, *group}, settings);
-    }
-    if (const auto group = document.group(emulatorGroup)) {
-        readEmulatorSettings({document, *group}, settings.emulator);
-    }
-    if (const auto group = document.group(memoryGroup)) {
-        readFillByte({document, *group}, settings);
-    }
-    return SettingsFile::Read;
+    return readSettingsFile(file, [&settings](const IniDocument& document) {
+        if (const auto group = document.group(windowGroup)) {
+            readWindowRects({document, *group}, settings);
+        }
+        if (const auto group = document.group(emulatorGroup)) {
+            readEmulatorSettings({document, *group}, settings.emulator);
+        }
+        if (const auto group = document.group(memoryGroup)) {
+            readFillByte({document, *group}, settings);
+        }
+    });
 }
 
 std::string settingsFileContent(const Settings& settings) {
@@ -109,11 +124,7 @@ std::string settingsFileContent(const Settings& settings) {
     writer.line(u"");
     writer.group(windowGroup);
     for (int window = 0; window < windowCount; ++window) {
-        const WindowRect& rect = settings.windowRects[static_cast<std::size_t>(window)];
-        writer.number(windowKey(window, u'X'), rect.x);
-        writer.number(windowKey(window, u'Y'), rect.y);
-        writer.number(windowKey(window, u'W'), rect.width);
-        writer.number(windowKey(window, u'H'), rect.height);
+        writeWindowRect(writer, window, settings.windowRects[static_cast<std::size_t>(window)]);
     }
     writer.group(emulatorGroup);
     writer.value(u"COM", settings.emulator.comPort);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace tovi {
@@ -44,8 +45,13 @@ struct Settings {
     bool operator==(const Settings&) const = default;
 };
 
-// "F0X" … "F3H": "F", the window number, then one of X, Y, W, H.
-std::u16string windowKey(int window, char16_t letter);
+class IniDocument;
+struct IniGroupReader;
+class IniWriter;
+
+// Window n's place and size under the keys "FnX", "FnY", "FnW" and "FnH".
+WindowRect readWindowRect(const IniGroupReader& group, int window);
+void writeWindowRect(IniWriter& writer, int window, const WindowRect& rect);
 
 // What an empty text in memory stands for, wherever the value is used. The
 // empty texts themselves stay, so the first-start file keeps its empty values.
@@ -59,6 +65,11 @@ std::filesystem::path settingsFilePath();
 inline constexpr std::size_t largestSettingsFile = std::size_t{1} << 20;
 
 enum class SettingsFile { Missing, Read, Unreadable };
+
+// Hands the document of a settings file to `read`. A missing file, or one that
+// cannot be read or is larger than largestSettingsFile, hands nothing.
+SettingsFile readSettingsFile(const std::filesystem::path& file,
+                              const std::function<void(const IniDocument&)>& read);
 
 // Reads the file into `settings`; what the file lacks keeps its value. A file
 // that exists but cannot be read, or is larger than largestSettingsFile,

@@ -1,7 +1,5 @@
 #include "settings/simulator_settings.h"
 
-#include <system_error>
-
 #include "common/file_io.h"
 #include "settings/ini_reader.h"
 #include "settings/ini_writer.h"
@@ -17,13 +15,6 @@ constexpr std::int32_t fastestClockKHz = 100'000;
 
 bool isChipName(std::u16string_view name) {
     return name == u"8048" || name == u"8049" || name == u"8050";
-}
-
-void readWindow(const IniGroupReader& group, WindowRect& rect) {
-    rect.x = group.number(windowKey(simulatorWindow, u'X'));
-    rect.y = group.number(windowKey(simulatorWindow, u'Y'));
-    rect.width = group.number(windowKey(simulatorWindow, u'W'));
-    rect.height = group.number(windowKey(simulatorWindow, u'H'));
 }
 
 void readSimulator(const IniGroupReader& group, SimulatorSettings& settings) {
@@ -43,32 +34,21 @@ std::filesystem::path simulatorSettingsFilePath() {
 }
 
 SettingsFile loadSimulatorSettings(SimulatorSettings& settings, const std::filesystem::path& file) {
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
-        return SettingsFile::Missing;
-    }
-    const auto bytes = readFileBytes(file, largestSettingsFile);
-    if (!bytes) {
-        return SettingsFile::Unreadable;
-    }
-    const auto document = IniDocument::fromBytes(*bytes);
-    if (const auto group = document.group(windowGroup)) {
-        readWindow({document, *group}, settings.window);
-    }
-    if (const auto group = document.group(simulatorGroup)) {
-        readSimulator({document, *group}, settings);
-    }
-    return SettingsFile::Read;
+    return readSettingsFile(file, [&settings](const IniDocument& document) {
+        if (const auto group = document.group(windowGroup)) {
+            settings.window = readWindowRect({document, *group}, simulatorWindow);
+        }
+        if (const auto group = document.group(simulatorGroup)) {
+            readSimulator({document, *group}, settings);
+        }
+    });
 }
 
 std::string simulatorSettingsContent(const SimulatorSettings& settings) {
     IniWriter writer;
     writer.line(u"");
     writer.group(windowGroup);
-    writer.number(windowKey(simulatorWindow, u'X'), settings.window.x);
-    writer.number(windowKey(simulatorWindow, u'Y'), settings.window.y);
-    writer.number(windowKey(simulatorWindow, u'W'), settings.window.width);
-    writer.number(windowKey(simulatorWindow, u'H'), settings.window.height);
+    writeWindowRect(writer, simulatorWindow, settings.window);
     writer.group(simulatorGroup);
     writer.value(u"Chip", settings.chip);
     writer.number(u"TaktKHz", settings.clockKHz);
