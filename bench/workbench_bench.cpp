@@ -66,6 +66,16 @@ bool showAndWaitUntilExposed(QWidget& window) {
     return false;
 }
 
+// A workbench in its own working directory, shown on the screen.
+struct ShownWorkbench {
+    WorkingDirectory directory;
+    FixedDialogs dialogs{directory.filePath("programm.asm")};
+    tovi::Workbench workbench{dialogs};
+    tovi::MainWindow& window = workbench.mainWindow();
+
+    ShownWorkbench() { showAndWaitUntilExposed(window); }
+};
+
 // Settings file, window, toolbar, menus, workspace, child windows, status bar
 // and timer, up to the window on the screen.
 void startUpToShownWindow(benchmark::State& state) {
@@ -95,11 +105,8 @@ QString programText() {
 // F5 on a saved source: the passes, the listing in the object-code list, the
 // binary file beside the source and the status lines.
 void assembleTwoKilobyteProgram(benchmark::State& state) {
-    WorkingDirectory directory;
-    FixedDialogs dialogs(directory.filePath("programm.asm"));
-    tovi::Workbench workbench(dialogs);
-    tovi::MainWindow& window = workbench.mainWindow();
-    showAndWaitUntilExposed(window);
+    ShownWorkbench shown;
+    tovi::MainWindow& window = shown.window;
     auto* editor = window.findChild<QPlainTextEdit*>("sourceEditor");
     auto* statusList = window.findChild<QPlainTextEdit*>("statusList");
     auto* listing = window.findChild<QListWidget*>("objectCodeList");
@@ -125,11 +132,8 @@ BENCHMARK(assembleTwoKilobyteProgram)->Unit(benchmark::kMillisecond);
 // change handling, the syntax colours and the gutter. It must stay below
 // 16 ms, one frame, to feel fluid.
 void typeIntoTenThousandLines(benchmark::State& state) {
-    WorkingDirectory directory;
-    FixedDialogs dialogs(directory.filePath("programm.asm"));
-    tovi::Workbench workbench(dialogs);
-    tovi::MainWindow& window = workbench.mainWindow();
-    showAndWaitUntilExposed(window);
+    ShownWorkbench shown;
+    tovi::MainWindow& window = shown.window;
     auto* editor = window.findChild<QPlainTextEdit*>("sourceEditor");
     QStringList lines;
     for (int i = 0; i < 10'000; ++i) {
@@ -157,11 +161,8 @@ BENCHMARK(typeIntoTenThousandLines)->Unit(benchmark::kMillisecond);
 // A run of the simulator with the Simulator window open: slices of the
 // processor between window events, the views redrawn 25 times a second.
 void runWithTheViewsOpen(benchmark::State& state) {
-    WorkingDirectory directory;
-    FixedDialogs dialogs(directory.filePath("programm.asm"));
-    tovi::Workbench workbench(dialogs);
-    tovi::MainWindow& window = workbench.mainWindow();
-    showAndWaitUntilExposed(window);
+    ShownWorkbench shown;
+    tovi::MainWindow& window = shown.window;
     window.findChild<QPlainTextEdit*>("sourceEditor")
         ->setPlainText(QStringLiteral("        en tcnti\n        strt t\n"
                                       "loop:   mov r2,#200\n"
