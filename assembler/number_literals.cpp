@@ -113,8 +113,7 @@ void assignBitsText(std::u16string& target, std::int64_t value, int width) {
     target.clear();
     const auto bits = static_cast<std::uint64_t>(value);
     for (int bit = width - 1; bit >= 0; --bit) {
-        const bool set = bit < 64 && ((bits >> bit) & 1U) != 0;
-        target.push_back(set ? u'1' : u'0');
+        target.push_back(((bits >> bit) & 1U) != 0 ? u'1' : u'0');
     }
 }
 

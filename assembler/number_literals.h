@@ -14,7 +14,7 @@ bool isNumber(std::u16string_view text);
 bool isCharLiteral(std::u16string_view text);
 // The value of a text one of the recognisers accepted; wraps to 32 bits.
 std::int32_t valueOf(std::u16string_view text);
-// The low `width` bits of the value as binary digits, most significant first,
+// The low `width` (up to 64) bits of the value as binary digits, most significant first,
 // written into `target`, reusing its storage.
 void assignBitsText(std::u16string& target, std::int64_t value, int width);
 

@@ -144,14 +144,15 @@ std::u16string fromUtf8(std::string_view utf8) {
             length = 4;
         }
         i += length;
-        if (cp >= 0x10000 && cp <= 0x10FFFF) {
+        if (cp > 0x10FFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
             out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char16_t>(cp));
         } else {
-            out.push_back(0xFFFD);
+            out.push_back(static_cast<char16_t>(cp));
         }
     }
     return out;

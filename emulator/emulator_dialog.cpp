@@ -39,13 +39,11 @@ EmulatorDialog::EmulatorDialog(QWidget* mainWindow, EmulatorSettings& settings, 
       settings_(settings), prober_(prober), save_(std::move(save)) {
     setWindowTitle(tr("EPROM Emulator"));
     setWindowIcon(icon);
-    setModal(true);
     setFixedSize(dialogWidth, dialogHeight);
     createControls();
     fillComPortList();
     fillEpromTypeList();
     cancelButton_->setFocus();
-    centreOn(mainWindow);
 }
 
 void EmulatorDialog::createControls() {
@@ -119,14 +117,6 @@ void EmulatorDialog::fillEpromTypeList() {
             epromCombo_->setCurrentIndex(epromCombo_->count() - 1);
         }
     }
-}
-
-void EmulatorDialog::centreOn(const QWidget* mainWindow) {
-    if (!mainWindow) {
-        return;
-    }
-    const QRect frame = mainWindow->frameGeometry();
-    move(frame.center() - QPoint(width() / 2, height() / 2));
 }
 
 void EmulatorDialog::saveChoices() {

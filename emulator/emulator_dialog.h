@@ -31,7 +31,6 @@ private:
     void createControls();
     void fillComPortList();
     void fillEpromTypeList();
-    void centreOn(const QWidget* mainWindow);
 
     EmulatorSettings& settings_;
     SerialPort& prober_;

@@ -145,7 +145,7 @@ std::size_t SystemSerialPort::bytesWaiting() {
 }
 
 std::size_t SystemSerialPort::read(std::span<std::uint8_t> buffer) {
-    if (!device_ || buffer.empty()) {
+    if (!device_) {
         return 0;
     }
     const qint64 count = device_->port.read(reinterpret_cast<char*>(buffer.data()),

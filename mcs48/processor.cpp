@@ -68,7 +68,6 @@ void Processor::reset(std::uint8_t ramFill) {
     timer_ = Timer();
     nextInput_ = 0;
     t1Seen_ = state_.t1;
-    stopRequest_.reset();
 }
 
 const State& Processor::state() {
@@ -116,7 +115,6 @@ RunResult Processor::run(const RunLimits& limits, const StepObserver& observer) 
     for (const std::uint16_t address : limits.stopAddresses) {
         stopTable_[address % addressSpace] = 0;
     }
-    syncTimerView();
     return result;
 }
 

@@ -92,6 +92,7 @@ TEST(Image, WritesAndReadsIntelHex) {
         {":01080000AA4D\n:00000001FF\n", u"Zeile 1: Adresse außerhalb des Programmspeichers"},
         {":0100000001FE\n", u"Zeile 1: Endedatensatz fehlt"},
         {":01000000\n:00000001FF\n", u"Zeile 1: kein gültiger Intel-HEX-Datensatz"},
+        {":0100000001FE0\n:00000001FF\n", u"Zeile 1: kein gültiger Intel-HEX-Datensatz"},
         {":020000040000FA\n:00000001FF\n", u"Zeile 1: Datensatztyp 4 wird nicht unterstützt"},
         {":00000001FF\n", u"Zeile 1: keine Daten vor dem Endedatensatz"},
     };

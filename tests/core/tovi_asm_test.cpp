@@ -68,31 +68,38 @@ TEST(ToviAsm, PrintsWritesAndExitsAsAsked) {
 
 TEST(ToviAsm, WritesIntelHexAFullListingGnuErrorsAndWarnings) {
     Scratch dir;
-    writeFile(dir / "w.asm", "x equ 1\nx equ 2\nloop: nop\nloop: jmp loop\n org 0\n nop");
+    writeFile(
+        dir / "w.asm",
+        "x equ 1\nx equ 2\n org 20h\nloop: nop\nloop: jmp loop\n org 0\n nop\n org 10h\n nop");
     const ProcessRun run = runProgram(
         TOVI_ASM_EXECUTABLE, {"--format", "hex", "--warn", "--listing", "w.lst", "w.asm"}, dir);
     EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.out, "w.hex (32 Byte) gespeichert\n" + summary +
+    EXPECT_EQ(run.out, "w.hex (122 Byte) gespeichert\n" + summary +
                            "Zeile: 2 -> Warnung: Equate 'x' ist schon in Zeile 1 definiert\n"
-                           "Zeile: 4 -> Warnung: Label 'loop' ist schon in Zeile 3 definiert\n"
-                           "Zeile: 5 -> Warnung: org geht zurück über schon belegten Speicher\n");
-    EXPECT_EQ(fileBytes(dir / "w.hex"), ":03000000000400F9\r\n:00000001FF\r\n");
+                           "Zeile: 5 -> Warnung: Label 'loop' ist schon in Zeile 4 definiert\n"
+                           "Zeile: 6 -> Warnung: org geht zurück über schon belegten Speicher\n");
+    EXPECT_EQ(fileBytes(dir / "w.hex"), ":10000000" + std::string(32, '0') + "F0\r\n:10001000" +
+                                            std::string(32, '0') +
+                                            "E0\r\n:03002000000420B9\r\n:00000001FF\r\n");
     EXPECT_EQ(fileBytes(dir / "w.lst"), "Zeile  Adr  Bytes  Quelle\n"
                                         "    1              x equ 1\n"
                                         "    2              x equ 2\n"
-                                        "    3  000  00     loop: nop\n"
-                                        "    4  001  04 00  loop: jmp loop\n"
-                                        "    5  000          org 0\n"
-                                        "    6  000  00      nop\n"
-                                        "\nSymbole\nloop  000\nx     = 1\n");
-    writeFile(dir / "f.asm", "nop\nfoo\norg 0FFh\njnz x\nx: nop");
-    EXPECT_EQ(runProgram(TOVI_ASM_EXECUTABLE, {"--errors", "gnu", "f.asm"}, dir).out,
-              "f.asm:2: Syntaxfehler\n1 Fehler beim Assemblieren!\n");
-    writeFile(dir / "f.asm", "org 0FFh\njnz x\nx: nop");
+                                        "    3  020          org 20h\n"
+                                        "    4  020  00     loop: nop\n"
+                                        "    5  021  04 20  loop: jmp loop\n"
+                                        "    6  000          org 0\n"
+                                        "    7  000  00      nop\n"
+                                        "    8  010          org 10h\n"
+                                        "    9  010  00      nop\n"
+                                        "\nSymbole\nloop  020\nx     = 1\n");
+    writeFile(dir / "f -> g.asm", "nop\nfoo\norg 0FFh\njnz x\nx: nop");
+    EXPECT_EQ(runProgram(TOVI_ASM_EXECUTABLE, {"--errors", "gnu", "f -> g.asm"}, dir).out,
+              "f -> g.asm:2: Syntaxfehler\n1 Fehler beim Assemblieren!\n");
+    writeFile(dir / "f -> g.asm", "org 0FFh\njnz x\nx: nop");
     EXPECT_EQ(
-        runProgram(TOVI_ASM_EXECUTABLE, {"--errors", "gnu", "--warn", "f.asm"}, dir).out,
-        "f.bin (258 Byte) gespeichert\n" + summary +
-            "f.asm:2: Warnung: bedingter Sprung auf dem letzten Byte der Seite springt in die "
+        runProgram(TOVI_ASM_EXECUTABLE, {"--errors", "gnu", "--warn", "f -> g.asm"}, dir).out,
+        "f -> g.bin (258 Byte) gespeichert\n" + summary +
+            "f -> g.asm:2: Warnung: bedingter Sprung auf dem letzten Byte der Seite springt in die "
             "nächste Seite\n");
 }
 

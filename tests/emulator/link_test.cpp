@@ -145,6 +145,9 @@ TEST_F(EmulatorLinkTest, DialogListsThePortsThatOpenAndTheEpromTypes) {
         ASSERT_EQ(types->count(), 8);
         EXPECT_EQ(types->itemText(3), "28C64           ;E64");
         EXPECT_EQ(dialog.focusWidget(), dialog.findChild<QPushButton*>("cancelButton"));
+        const QPoint offCentre = dialog.geometry().center() - window_.frameGeometry().center();
+        EXPECT_LE(offCentre.manhattanLength(), 2);
+        EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()); // not to be resized
         press(dialog, "cancelButton");
     });
     // Every name is opened once, in order; the listed ones are asked for their device again.

@@ -189,6 +189,7 @@ struct StopCase {
     StopReason reason;
     const char* expected;
     const char* stimulus = "";
+    std::optional<int> returnBelowDepth = {};
 };
 
 TEST(Processor, RunStopsWhereAsked) {
@@ -205,6 +206,8 @@ TEST(Processor, RunStopsWhereAsked) {
         {"unknown opcode", "00 01", -1, false, never, StopReason::UnknownOpcode, "PC=001 N=1"},
         {"int still low: again after retr", "04 10 @003 93 @010 05 00 00", 0x012, false, never,
          StopReason::InstructionLimit, "PC=011 N=100 IS=0", "0 INT=0"},
+        {"returned below depth 1, not at the nested ret", "14 10 @010 14 20 83 @020 83", -1, false,
+         never, StopReason::Returned, "PC=002 N=4 DEPTH=0", "", 1},
     };
     for (const StopCase& c : cases) {
         Processor processor = loaded(c.program, Chip::I8049, c.stimulus);
@@ -216,6 +219,7 @@ TEST(Processor, RunStopsWhereAsked) {
         limits.stopOnIdle = c.stopOnIdle;
         limits.maxCycles = c.maxCycles;
         limits.maxInstructions = 100;
+        limits.returnBelowDepth = c.returnBelowDepth;
         const RunResult result = processor.run(limits);
         EXPECT_EQ(result.reason, c.reason) << c.name;
         EXPECT_EQ(result.address, processor.state().pc) << c.name;

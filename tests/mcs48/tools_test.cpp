@@ -85,7 +85,7 @@ TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
         {{"--cycles", "3"}, "23 00 04 00", "Halt: 3 Zyklen erreicht\nBefehle: 2, Zyklen: 4,", 0},
         {{"--until", "123"}, "24 23", "Halt: Adresse 123H erreicht\nBefehle: 1,", 0},
         {{"--until", "0"}, "04 00", "Halt: Adresse 000H erreicht\nBefehle: 0, Zyklen: 0,", 0},
-        {{"--until", "0x2", "--steps", "5"}, "04 00", "Halt: 5 Befehle ausgeführt\n", 0},
+        {{"--until", "0xFFF", "--steps", "5"}, "04 00", "Halt: 5 Befehle ausgeführt\n", 0},
         {{"--clock", "11.059", "--cycles", "3"}, "00 00 00 00", "Halt: 3 Zyklen erreicht\nBefehle: 3, Zyklen: 3, Zeit: 4,069 µs\n", 0},
         {{"--stop-on-idle"}, "00*10 01", "Halt: unbekannter Opcode 01H bei 00AH\nBefehle: 10,", 1},
         {{"--ram-fill", "a5", "--chip", "8048", "--steps", "1"}, "B8 00", "\nRAM=00" + repeated(" A5", 63) + "\nXRAM=A5 A5", 0},

@@ -49,29 +49,36 @@ TEST_F(CommandsTest, MenusToolbarAndPicturesComeFromTheCommandTable) {
                                     "Bis Rücksprung [Umschalt+F8]", "Bis Cursor [F4]",
                                     "Haltepunkt an/aus [F2]", "Zurücksetzen [F12]"}));
     EXPECT_FALSE(child<QToolBar>("toolBar")->isMovable());
-    // Twelve distinct pictures, partly covered: the clipboard's (the popup's)
-    // of 32 pixels, the others of 16.
+    // The twenty distinct pictures as their size, their count of opaque pixels and
+    // of those darker than light grey, so that a redrawn one shows: the clipboard's
+    // (the popup's) of 32 pixels, the others of 16.
     QList<QImage> pictures;
+    QStringList inked;
     for (QAction* entry : entries) {
         const QImage picture = entry->icon().pixmap(64).toImage(); // never scaled up
-        const int side = entries.indexOf(entry) < 3 ? 32 : 16;
         if (picture.isNull()) {
             withoutPicture << entry->text();
         } else if (!pictures.contains(picture)) {
             pictures << picture;
+            const int side = picture.width();
             int opaque = 0;
+            int dark = 0;
             for (int pixel = 0; pixel < side * side; ++pixel) {
-                opaque += qAlpha(picture.pixel(pixel % side, pixel / side)) > 128 ? 1 : 0;
+                const QRgb colour = picture.pixel(pixel % side, pixel / side);
+                opaque += qAlpha(colour) > 127 ? 1 : 0;
+                dark += qAlpha(colour) > 127 && qGray(colour) < 160 ? 1 : 0;
             }
-            EXPECT_EQ(picture.size(), QSize(side, side)) << entry->text().toStdString();
-            EXPECT_TRUE(opaque > side * side / 8 && opaque < side * side) << opaque;
+            inked << QString("%1:%2/%3").arg(side).arg(opaque).arg(dark);
         }
     }
+    EXPECT_EQ(inked.join(" "), "32:257/257 32:634/364 32:728/574 16:156/57 16:156/79 16:192/146 "
+                               "16:194/149 16:152/136 16:188/164 16:138/138 16:88/70 16:62/62 "
+                               "16:96/56 16:40/40 16:57/57 16:42/42 16:90/90 16:88/88 16:56/56 "
+                               "16:148/132");
     withoutPicture.removeAll(""); // the separators
     EXPECT_EQ(withoutPicture,
               (QStringList{"00H", "FFH", "Suchen…", "Weitersuchen", "Ersetzen…", "Gehe zu Zeile…",
                            "&1 Quelle", "&2 Status", "&3 Objektcode (HEX)"}));
-    EXPECT_EQ(pictures.size(), 20);
 }
 
 // With only blanks to assemble and nothing to upload, each key shows its own
@@ -110,7 +117,11 @@ TEST_F(CommandsTest, WindowMenuAndCloseBoxesChangeNothingButTheActiveWindow) {
     editor()->selectAll();
     QMenu* windows = main.menuBar()->actions().last()->menu();
     emit windows->aboutToShow();
-    EXPECT_TRUE(windows->actions().at(2)->isChecked()); // "Quelle" is active at start
+    EXPECT_TRUE(windows->actions().at(2)->isChecked());       // "Quelle" is active at start
+    QImage none(16, 16, QImage::Format_ARGB32_Premultiplied); // no picture in the title bars
+    none.fill(Qt::transparent);
+    EXPECT_EQ(childWindow(1)->windowIcon().pixmap(16).toImage().convertToFormat(none.format()),
+              none);
     trigger("Info");
     for (int n = 1; n <= 3; ++n) {
         EXPECT_FALSE(childWindow(n)->close() || !childWindow(n)->isVisible()) << n;

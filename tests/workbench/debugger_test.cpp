@@ -57,6 +57,8 @@ TEST_F(DebuggerTest, StepsTheTemplateWithItsLineMarked) {
     auto* pcField = simulator->findChild<QLineEdit*>("pcField");
     auto* aField = simulator->findChild<QLineEdit*>("aField");
     EXPECT_NE(pcField->palette().color(QPalette::Base), aField->palette().color(QPalette::Base));
+    simulator->parentWidget()->close();
+    EXPECT_FALSE(simulator->isVisible()); // unlike the other windows it goes away
 }
 
 TEST_F(DebuggerTest, BreakpointsStopRunsAndSurviveReassembly) {
@@ -110,11 +112,22 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     press(Qt::Key_F9);
     waitUntilStopped();
     EXPECT_EQ(lastStatus(), "Unbekannter Opcode 01H bei 00AH (Zeile 7)");
+    editor()->setPlainText("outl p1,a\nmov a,#01h"); // 002 is a data byte of no line
+    press(Qt::Key_F7);
+    const auto base = [this](const char* name) {
+        return window().findChild<QLineEdit*>(name)->palette().color(QPalette::Base);
+    };
+    EXPECT_NE(base("P1Latch"), base("aField")); // the latch the step changed stands out
+    EXPECT_EQ(base("P2Latch"), base("aField"));
+    session().edit([](mcs48::State& state) { state.pc = 0x002; });
+    press(Qt::Key_F9);
+    waitUntilStopped();
+    EXPECT_EQ(lastStatus(), "Unbekannter Opcode 01H bei 002H");
     goTo(1);
     QTest::keyClicks(editor(), "xyz ");
     press(Qt::Key_F7); // the source no longer assembles: nothing runs
     EXPECT_EQ(lastStatus(), "1 Fehler beim Assemblieren!");
-    EXPECT_EQ(session().state().pc, 0x00A);
+    EXPECT_EQ(session().state().pc, 0x002);
 }
 
 // Values typed into the views and pins switched reach the processor; chip,

@@ -77,6 +77,7 @@ TEST_F(EditorTest, ColoursWhatTheAssemblerReads) {
         {1, 8, SourceToken::Number},    {2, 1, SourceToken::Directive},
         {2, 4, SourceToken::Character}, {3, 7, SourceToken::Number},
     };
+    std::set<QRgb> colours; // one for each kind of token
     for (const auto& [line, column, token] : tokens) {
         const QTextBlock block = editor()->document()->findBlockByNumber(line);
         QTextCharFormat shown;
@@ -87,7 +88,9 @@ TEST_F(EditorTest, ColoursWhatTheAssemblerReads) {
         }
         EXPECT_EQ(shown.foreground(), SyntaxHighlighter::formatFor(token).foreground())
             << line << ":" << column;
+        colours.insert(shown.foreground().color().rgb());
     }
+    EXPECT_EQ(colours.size(), 7u);
     // The directive and the literal, nothing for the blank before "db".
     EXPECT_EQ(editor()->document()->findBlockByNumber(2).layout()->formats().size(), 2);
 }
@@ -122,7 +125,9 @@ TEST_F(EditorTest, KeysFindReplaceAndGoToLine) {
     EXPECT_EQ(editor()->toPlainText(), "nop\nNOP\nret\nnop"); // one step undoes all
     QTest::keyClick(editor(), Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(editor()->toPlainText(), "xch a,r0\nNOP\nret\nxch a,r0");
-    QTest::mouseClick(dialog->findChild<QPushButton*>("findButton"), Qt::LeftButton);
+    QTest::keyClicks(editor(), "y"); // without Ctrl a letter like any other
+    EXPECT_TRUE(editor()->toPlainText().contains(u'y'));
+    QTest::keyClick(dialog->findChild<QLineEdit*>("searchField"), Qt::Key_Return); // "Suchen"
     EXPECT_EQ(calls.last(), "Hinweis: 'nop' wurde nicht gefunden.");
     answers = {"3"};
     QTest::keyClick(editor(), Qt::Key_G, Qt::ControlModifier);
