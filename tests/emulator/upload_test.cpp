@@ -257,7 +257,7 @@ TEST(Upload, PortNamesMapToLinuxDevices) {
         {u"COM30", "/dev/ttyUSB19"}, {u"COM31", "/dev/ttyACM0"}, {u"COM50", "/dev/ttyACM19"},
         {u"", std::nullopt},         {u"COM", std::nullopt},     {u"COM0", std::nullopt},
         {u"COM51", std::nullopt},    {u"COM04", std::nullopt},   {u"com4", std::nullopt},
-        {u"COM4 ", std::nullopt},    {u"LPT1", std::nullopt},
+        {u"COM4 ", std::nullopt},    {u"LPT1", std::nullopt},    {u"COM4294967300", std::nullopt},
     };
     for (const auto& [name, device] : cases) {
         EXPECT_EQ(linuxDeviceForPort(name), device) << toUtf8(name);
