@@ -102,9 +102,8 @@ std::vector<std::u16string> openablePorts(SerialPort& prober) {
 
 SystemSerialPort::SystemSerialPort(PortDeviceMap deviceMap) : deviceMap_(std::move(deviceMap)) {}
 
-SystemSerialPort::~SystemSerialPort() {
-    close();
-}
+// The device's port closes itself as it goes.
+SystemSerialPort::~SystemSerialPort() = default;
 
 bool SystemSerialPort::open(std::u16string_view portName, const LineSettings& line,
                             const QueueSizes& queues) {

@@ -14,7 +14,6 @@ namespace tovi {
 
 FindDialog::FindDialog(QWidget* parent, SourceEditor& editor) : QDialog(parent), editor_(editor) {
     setObjectName(QStringLiteral("findDialog"));
-    setModal(false);
     createControls();
 }
 

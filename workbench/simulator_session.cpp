@@ -92,9 +92,7 @@ double SimulatorSession::elapsedMicroseconds() {
 }
 
 int SimulatorSession::lineOfAddress(int address) const {
-    return address >= 0 && address < static_cast<int>(lineAt_.size())
-               ? lineAt_[static_cast<std::size_t>(address)]
-               : 0;
+    return lineAt_[static_cast<std::size_t>(address)];
 }
 
 std::optional<int> SimulatorSession::addressOfLine(int line) const {
@@ -106,9 +104,7 @@ std::optional<int> SimulatorSession::addressOfLine(int line) const {
 }
 
 int SimulatorSession::listingRowOfAddress(int address) const {
-    return address >= 0 && address < static_cast<int>(rowAt_.size())
-               ? rowAt_[static_cast<std::size_t>(address)]
-               : -1;
+    return rowAt_[static_cast<std::size_t>(address)];
 }
 
 bool SimulatorSession::toggleBreakpoint(int line, const std::set<int>& codeLines) {

@@ -45,7 +45,8 @@ public:
     // Simulated time so far, at the chosen clock.
     double elapsedMicroseconds();
 
-    // Where things are: 0 or -1 when an address has no source line or row.
+    // Where things are, for a program address 000H…FFFH: 0 or -1 when an
+    // address has no source line or row.
     int lineOfAddress(int address) const;
     std::optional<int> addressOfLine(int line) const;
     int listingRowOfAddress(int address) const;

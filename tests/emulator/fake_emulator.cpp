@@ -42,6 +42,11 @@ std::string FakeEmulator::received() const {
     return received_;
 }
 
+unsigned FakeEmulator::lineSpeed() const {
+    const std::lock_guard lock(mutex_);
+    return lineSpeed_;
+}
+
 PortDeviceMap FakeEmulator::deviceMap(std::u16string portName) const {
     return [portName, path = devicePath()](std::u16string_view name) {
         return name == portName ? std::optional(path) : std::nullopt;
@@ -59,6 +64,11 @@ void FakeEmulator::run() {
         pollfd watch{fd, POLLIN, 0};
         std::array<char, 4096> bytes{};
         const ssize_t count = poll(&watch, 1, 5) > 0 ? ::read(fd, bytes.data(), bytes.size()) : 0;
+        if (count > 0 && lineSpeed_ == 0) {
+            termios mode{};
+            tcgetattr(terminalFd_, &mode);
+            lineSpeed_ = cfgetospeed(&mode);
+        }
         for (ssize_t i = 0; i < count && masterFd_ >= 0; ++i) {
             received_.push_back(bytes[static_cast<std::size_t>(i)]);
             parse(bytes[static_cast<std::size_t>(i)]);

@@ -43,6 +43,8 @@ public:
     void greet();
     // Every byte the program has sent so far.
     std::string received() const;
+    // The line speed the program had set when its first byte arrived.
+    unsigned lineSpeed() const;
     // The terminal side, what a port name maps to.
     const std::string& devicePath() const { return devicePath_; }
     // Maps `portName` to this emulator and every other name nowhere.
@@ -69,6 +71,7 @@ private:
     std::string devicePath_;
     mutable std::mutex mutex_;
     std::string received_;
+    unsigned lineSpeed_ = 0;
     std::vector<Pending> pending_;
     std::atomic<bool> stop_{false};
     std::uint32_t noise_ = 12345;

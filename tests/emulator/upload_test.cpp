@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <termios.h>
 
 #include <QTemporaryDir>
 #include <chrono>
@@ -209,6 +210,7 @@ TEST_F(UploadFile, AnEmulatorOnARealLineGetsEveryByteAndEveryAnswerIsShown) {
         observer_ = {};
         ASSERT_EQ(upload(emulator, bytes), UploadOutcome::Completed) << c.name;
         EXPECT_EQ(emulator.received(), wireStream(bytes, 1, 0, "E256")) << c.name;
+        EXPECT_EQ(emulator.lineSpeed(), B115200) << c.name;
         std::vector<std::u16string> lines{u"COM7 geöffnet, warte auf Eprom Emulator ..."};
         std::vector<std::string> units{"bereit", "EMUOFF", "iniSPI1", "iniAuto0"};
         for (std::size_t block = 0; block * 128 < c.fileSize; ++block) {
@@ -244,6 +246,7 @@ TEST_F(UploadFile, AnUnrulyEmulatorNeverHoldsTheUploadLongerThanItsWaits) {
     FakeEmulator emulator;
     SystemSerialPort holder(emulator.deviceMap(u"COM7"));
     ASSERT_TRUE(holder.open(u"COM7", emulatorLine, uploadQueues));
+    EXPECT_TRUE(holder.open(u"COM7", emulatorLine, uploadQueues)); // lets its own line go first
     observer_ = {};
     EXPECT_EQ(upload(emulator, patternBytes(1)), UploadOutcome::PortRefused);
     EXPECT_EQ(observer_.lines,

@@ -69,6 +69,7 @@ TEST(Processor, PswStackRegisterBanksAndRam) {
         {"@r0 wraps on 8048", "B8 C5 B0 AA", 2, "@05=AA", "", Chip::I8048},
         {"@r0 wraps on 8049", "B8 C5 B0 AA", 2, "@45=AA", "", Chip::I8049},
         {"@r0 on 8050", "B8 C5 B0 AA", 2, "@C5=AA", "", Chip::I8050},
+        {"mov @r1,a", "B9 33 23 44 A1", 3, "@33=44"},
         {"xch a,r1", "B9 33 23 44 29", 3, "A=33 R1=44"},
         {"xch a,@r0", "B8 20 B0 AB 23 CD 20", 4, "A=AB @20=CD"},
         {"xchd swaps low nibbles", "B8 20 B0 AB 23 CD 30", 4, "A=CB @20=AD"},
@@ -281,6 +282,13 @@ TEST(Processor, EditsBetweenRunsActAsIfMadeThen) {
     processor.edited();
     processor.step(); // nop from cycle 7 to 8: T counts up
     expectState(processor.state(), "T=00 TF=1 PRE=00", "overflow after the edit");
+    Processor requested = loaded("25 00 00 00 @007 00 00");
+    requested.editState().timerInterruptPending = true; // set by hand while TCNTI is off
+    requested.edited();
+    RunLimits three;
+    three.maxInstructions = 3;
+    requested.run(three);
+    expectState(requested.state(), "PC=009 IS=1", "en tcnti takes the request at once");
 }
 
 TEST(Processor, ResetRestoresEverythingButTheChip) {

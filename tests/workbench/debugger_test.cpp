@@ -95,6 +95,8 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     press(Qt::Key_F12);
     press(Qt::Key_F7);
     EXPECT_EQ(place(), "5 4 005");
+    auto* stack = window().findChild<QTableWidget*>("stack");
+    EXPECT_NE(stack->item(0, 0)->background(), stack->item(1, 0)->background()); // the call's
     press(Qt::Key_F8, Qt::ShiftModifier);
     waitUntilStopped();
     EXPECT_EQ(place(), "2 2 002");
@@ -123,11 +125,17 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     press(Qt::Key_F9);
     waitUntilStopped();
     EXPECT_EQ(lastStatus(), "Unbekannter Opcode 01H bei 002H");
+    editor()->setPlainText("mov a,#04h\ndb 01h"); // at 001: 04 01, a jump to itself
+    press(Qt::Key_F7);
+    session().edit([](mcs48::State& state) { state.pc = 0x001; });
+    press(Qt::Key_F9);
+    press(Qt::Key_F9, Qt::ShiftModifier);
+    EXPECT_EQ(lastStatus(), "Angehalten bei 001H");
     goTo(1);
     QTest::keyClicks(editor(), "xyz ");
     press(Qt::Key_F7); // the source no longer assembles: nothing runs
     EXPECT_EQ(lastStatus(), "1 Fehler beim Assemblieren!");
-    EXPECT_EQ(session().state().pc, 0x002);
+    EXPECT_EQ(session().state().pc, 0x001);
 }
 
 // Values typed into the views and pins switched reach the processor; chip,
@@ -137,6 +145,25 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     editor()->setPlainText(program);
     press(Qt::Key_F7);
     auto* simulator = window().findChild<QWidget*>("simulatorView");
+    QStringList shown; // every value the window shows carries its name
+    for (const auto* label : simulator->findChildren<QLabel*>()) {
+        shown << label->text();
+    }
+    for (const auto* box : simulator->findChildren<QGroupBox*>()) {
+        shown << box->title();
+    }
+    for (const auto* box : simulator->findChildren<QCheckBox*>()) {
+        shown << box->text();
+    }
+    const QStringList captions =
+        QString("Chip:|Takt:|Prozessor|PC|A|PSW|F1|MB1|Stapel|Timer/Zähler und Interrupts|T|TF|"
+                "EN I|EN TCNTI|Timer-Anforderung|Interrupt in Bearbeitung (bis RETR)|"
+                "Ports (Latch, Eingangspins 7…0)|P1 |P2 |BUS |P4 |P7 |T0|T1|/INT|Interner RAM|"
+                "Externer RAM (MOVX)")
+            .split('|');
+    for (const QString& caption : captions) {
+        EXPECT_TRUE(shown.contains(caption)) << caption.toStdString();
+    }
     auto* aField = simulator->findChild<QLineEdit*>("aField");
     aField->setText("5a");
     emit aField->editingFinished();
