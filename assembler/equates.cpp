@@ -28,8 +28,8 @@ constexpr std::size_t growthLimit = std::size_t{1} << 16;
 
 struct Equate {
     std::u16string lowerName;
-    std::u16string value;  // the value text at the moment the equate is applied
-    bool unusable = false; // the value grew beyond the limit
+    std::u16string value; // the value text at the moment the equate is applied
+    bool unusable;        // the value grew beyond the limit
 };
 
 struct StringHash {
@@ -155,21 +155,18 @@ void substituteEquates(LineTable& table) {
         return;
     }
 
+    // Each value is what the earlier equates left of its text when its own
+    // turn comes.
     std::vector<Equate> equates;
     equates.reserve(equateRecords.size());
     EquateIndex index;
     for (const int record : equateRecords) {
         const SourceLine& line = table.records[static_cast<std::size_t>(record)];
         const int position = static_cast<int>(equates.size());
-        equates.push_back({toLowerCase(line.mnemonic), {}, false});
+        std::u16string value = line.operand1;
+        const bool usable = applyEquates(value, equates, index, 0, position);
+        equates.push_back({toLowerCase(line.mnemonic), std::move(value), !usable});
         index.add(equates.back().lowerName, position);
-    }
-    // Each value is what the earlier equates left of its text when its own
-    // turn comes.
-    for (std::size_t e = 0; e < equates.size(); ++e) {
-        Equate& equate = equates[e];
-        equate.value = table.records[static_cast<std::size_t>(equateRecords[e])].operand1;
-        equate.unusable = !applyEquates(equate.value, equates, index, 0, static_cast<int>(e));
     }
 
     const int count = static_cast<int>(equates.size());

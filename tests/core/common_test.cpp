@@ -33,6 +33,7 @@ TEST(Common, ConvertsBetweenEncodings) {
     EXPECT_EQ(fromUtf8("Grüße € \xF0\x9F\x98\x80\xF0\x90\x80\x80"),
               u"Grüße € \U0001F600\U00010000");
     EXPECT_EQ(fromUtf8("\xFF\xC3\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD"); // beyond U+10FFFF
+    EXPECT_EQ(fromUtf8("\xF0\x9F\x98\x41"), u"\uFFFD\uFFFD\uFFFDA");        // cut short before "A"
     EXPECT_EQ(decodeWindows1252("\x80\x8A\x9F\xE4\x81"), u"€ŠŸä\u0081");
     EXPECT_EQ(decodeLatin1("\x80\xE4"), u"\u0080ä");
     std::string all;

@@ -97,6 +97,9 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     EXPECT_EQ(place(), "5 4 005");
     auto* stack = window().findChild<QTableWidget*>("stack");
     EXPECT_NE(stack->item(0, 0)->background(), stack->item(1, 0)->background()); // the call's
+    stack->setCurrentCell(0, 0);
+    QTest::keyClick(stack, Qt::Key_5);
+    EXPECT_EQ(stack->findChild<QLineEdit*>(), nullptr); // the stack is shown, not edited
     press(Qt::Key_F8, Qt::ShiftModifier);
     waitUntilStopped();
     EXPECT_EQ(place(), "2 2 002");
