@@ -45,6 +45,7 @@ TEST(Common, ConvertsBetweenEncodings) {
     EXPECT_FALSE(lossy);
     EXPECT_EQ(encodeWindows1252(u"a\u4E2Db\U0001F600c", &lossy), "a?b?c");
     EXPECT_TRUE(lossy);
+    EXPECT_EQ(encodeWindows1252(u"a\xD83D\xE000"), "a??"); // a high surrogate alone
 }
 
 TEST(Common, SplitsLinesAtEveryKindOfLineEnd) {
