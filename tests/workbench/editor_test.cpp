@@ -129,6 +129,11 @@ TEST_F(EditorTest, KeysFindReplaceAndGoToLine) {
     EXPECT_TRUE(editor()->toPlainText().contains(u'y'));
     QTest::keyClick(dialog->findChild<QLineEdit*>("searchField"), Qt::Key_Return); // "Suchen"
     EXPECT_EQ(calls.last(), "Hinweis: 'nop' wurde nicht gefunden.");
+    dialog->findChild<QLineEdit*>("searchField")->setText("NOP");
+    auto* replaceButton = dialog->findChild<QPushButton*>("replaceButton");
+    QTest::mouseClick(replaceButton, Qt::LeftButton); // finds the match
+    QTest::mouseClick(replaceButton, Qt::LeftButton); // replaces it
+    EXPECT_EQ(editor()->toPlainText().count("xch a,r0"), 3);
     answers = {"3"};
     QTest::keyClick(editor(), Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(calls.last(), "Gehe zu Zeile: Zeile (1 bis 4):");
