@@ -128,7 +128,6 @@ void Processor::beginRun(const RunLimits& limits) {
     returnBelow_ = limits.returnBelowDepth.value_or(std::numeric_limits<int>::min());
     stopOnIdle_ = limits.stopOnIdle;
     stopAfterEntry_ = limits.stopAfterInterruptEntry;
-    stopRequest_.reset();
     for (const std::uint16_t address : limits.stopAddresses) {
         stopTable_[address % addressSpace] = 1;
     }

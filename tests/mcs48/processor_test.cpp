@@ -94,7 +94,7 @@ TEST(Processor, Arithmetic) {
         {"da a never clears cy", "97 A7 23 11 57", 4, "A=71 PSW=88"},
         {"da a keeps 99H", "23 99 57", 2, "A=99 PSW=08"},
         {"da a adjusts the low digit", "23 3B 57", 2, "A=41 PSW=08"},
-        {"inc a sets no flags", "23 FF 17", 2, "A=00 PSW=08"},
+        {"inc a to 0FFH and round, no flags", "23 FE 17 17", 3, "A=00 PSW=08"},
         {"dec a", "27 07", 2, "A=FF PSW=08"},
         {"rl", "23 81 E7", 2, "A=03 PSW=08"},
         {"rr", "23 81 77", 2, "A=C0 PSW=08"},

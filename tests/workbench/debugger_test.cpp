@@ -167,6 +167,8 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     for (const QString& caption : captions) {
         EXPECT_TRUE(shown.contains(caption)) << caption.toStdString();
     }
+    EXPECT_EQ(simulator->findChild<QTableWidget*>("registers")->font().family(), // hex in columns
+              QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
     auto* aField = simulator->findChild<QLineEdit*>("aField");
     aField->setText("5a");
     emit aField->editingFinished();
