@@ -37,6 +37,7 @@ TEST(Image, NamesTheBinaryFileByReplacingOnlyTheExtension) {
         {u"/a/x.tar.gz", u"/a/x.tar.bin"},
         {u"/a/prog.BIN", u"/a/prog.bin"},
         {u"/a/prog.bin", u"/a/prog.bin.bin"},
+        {u"/a/mein programm .asm", u"/a/mein programm .bin"},
     };
     for (const auto& [source, binary] : cases) {
         EXPECT_EQ(binaryPathFor(source), binary) << toUtf8(source);

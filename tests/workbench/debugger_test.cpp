@@ -169,6 +169,9 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     }
     EXPECT_EQ(simulator->findChild<QTableWidget*>("registers")->font().family(), // hex in columns
               QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    auto* scroll = simulator->findChild<QScrollArea*>();
+    simulator->parentWidget()->resize(2400, 1600);
+    EXPECT_GT(scroll->widget()->width(), 2000); // the views grow with the window
     auto* aField = simulator->findChild<QLineEdit*>("aField");
     aField->setText("5a");
     emit aField->editingFinished();
