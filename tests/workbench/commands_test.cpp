@@ -163,6 +163,7 @@ TEST_F(CommandsTest, CaretFieldShowsWhereTheSelectionIsAsTheTimerSamples) {
     start();
     auto* timer = child<QTimer>("caretTimer");
     ASSERT_TRUE(timer->isActive());
+    const int width = child<QLabel>("caretField")->width();
     for (const auto& [text, anchor, end, field] : rows) {
         const QString shown = label("caretField");
         editor()->setPlainText(text);
@@ -175,6 +176,8 @@ TEST_F(CommandsTest, CaretFieldShowsWhereTheSelectionIsAsTheTimerSamples) {
         QTimerEvent timeout(timer->timerId());
         QCoreApplication::sendEvent(timer, &timeout);
         EXPECT_EQ(label("caretField"), field);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(child<QLabel>("caretField")->width(), width) << "the field keeps its width";
     }
 }
 

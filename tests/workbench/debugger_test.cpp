@@ -181,7 +181,9 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     EXPECT_EQ(session().state().ram[24 + 2], 0x77);
     EXPECT_FALSE(session().state().t0);
     simulator->findChild<QComboBox*>("chipChoice")->setCurrentIndex(0);
-    simulator->findChild<QDoubleSpinBox*>("clockChoice")->setValue(11.0);
+    auto* clock = simulator->findChild<QDoubleSpinBox*>("clockChoice");
+    clock->setValue(11.0);
+    EXPECT_TRUE(clock->text().endsWith(" MHz"));
     simulator->parentWidget()->move(33, 44);
     run("Restart");
     const std::string kept = fileBytes("tovi-sim.ini");
