@@ -165,12 +165,12 @@ LineError matchOneOperand(SourceLine& line, const LoweredLine& lowered, Patterns
     return parameterError;
 }
 
-// The data text with every "#" removed; a single leading "#" needs no copy.
+// The data text with every "#" removed; a single leading "#" needs no copy,
+// more are copied into the empty `buffer`.
 std::u16string_view dataDigits(std::u16string_view operand, std::u16string& buffer) {
     if (operand.find(u'#', 1) == std::u16string_view::npos) {
         return operand.substr(1);
     }
-    buffer.clear();
     for (const char16_t c : operand) {
         if (c != u'#') {
             buffer.push_back(c);

@@ -43,11 +43,9 @@ void SimulatorSession::loadProgram(const ObjectImage& image) {
     std::fill(rowAt_.begin(), rowAt_.end(), -1);
     std::set<int> codeLines;
     for (std::size_t row = 1; row < image.listing.size(); ++row) {
-        const auto address = static_cast<std::size_t>(image.rowAddresses[row]);
-        if (address < lineAt_.size()) {
-            lineAt_[address] = image.rowLines[row];
-            rowAt_[address] = static_cast<int>(row);
-        }
+        const auto address = static_cast<std::size_t>(image.rowAddresses[row]); // below 800H
+        lineAt_[address] = image.rowLines[row];
+        rowAt_[address] = static_cast<int>(row);
         codeLines.insert(image.rowLines[row]);
     }
     const auto length = static_cast<std::size_t>(image.imageLength());

@@ -40,6 +40,11 @@ QFont fixedFont() {
     return font;
 }
 
+QString portText(mcs48::Port port) {
+    const std::string_view name = mcs48::portName(port);
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
 QTableWidget* hexTable(int rows, int columns, const QStringList& columnNames) {
     auto* table = new QTableWidget(rows, columns);
     table->setFont(fixedFont());
@@ -109,7 +114,9 @@ SimulatorView::SimulatorView(SimulatorSession& session, QWidget* parent)
     auto* right = new QVBoxLayout;
     right->addWidget(createPorts());
     right->addWidget(createMemory(QStringLiteral("Interner RAM"), 16, ram_));
+    ram_->setObjectName(QStringLiteral("internalRam"));
     right->addWidget(createMemory(QStringLiteral("Externer RAM (MOVX)"), 16, xram_));
+    xram_->setObjectName(QStringLiteral("externalRam"));
     right->addStretch();
     columns->addLayout(left);
     columns->addLayout(right);
@@ -234,8 +241,7 @@ QWidget* SimulatorView::createPorts() {
     grid->setVerticalSpacing(2);
     for (int port = 0; port < mcs48::portCount; ++port) {
         const auto which = static_cast<mcs48::Port>(port);
-        const QString name = QString::fromUtf8(
-            mcs48::portName(which).data(), static_cast<qsizetype>(mcs48::portName(which).size()));
+        const QString name = portText(which);
         const int digits = port < 3 ? 2 : 1;
         latches_[static_cast<std::size_t>(port)] = hexField(
             name + QStringLiteral("Latch"), digits, [which, digits](mcs48::State& s, int v) {
@@ -249,6 +255,8 @@ QWidget* SimulatorView::createPorts() {
     for (int port = 0; port < 3; ++port) {
         for (int bit = 7; bit >= 0; --bit) {
             QCheckBox* pin = pinBox(QString(), inputs[port], bit);
+            pin->setObjectName(portText(static_cast<mcs48::Port>(port)) + QStringLiteral("Pin") +
+                               QString::number(bit));
             pin->setToolTip(QStringLiteral("Eingangspin %1").arg(bit));
             inputPins_[static_cast<std::size_t>(port)][static_cast<std::size_t>(bit)] = pin;
             grid->addWidget(pin, port, 3 + 7 - bit);

@@ -177,9 +177,14 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     emit aField->editingFinished();
     simulator->findChild<QTableWidget*>("registers")->item(1, 2)->setText("77");
     simulator->findChild<QCheckBox*>("t0Pin")->click();
+    simulator->findChild<QCheckBox*>("BUSPin7")->click();
+    simulator->findChild<QCheckBox*>("P2Pin0")->click();
     EXPECT_EQ(session().state().a, 0x5A);
     EXPECT_EQ(session().state().ram[24 + 2], 0x77);
+    EXPECT_EQ(simulator->findChild<QTableWidget*>("internalRam")->item(1, 10)->text(), "77");
     EXPECT_FALSE(session().state().t0);
+    EXPECT_EQ(session().state().busPins, 0x7F);
+    EXPECT_EQ(session().state().p2Pins, 0xFE);
     simulator->findChild<QComboBox*>("chipChoice")->setCurrentIndex(0);
     auto* clock = simulator->findChild<QDoubleSpinBox*>("clockChoice");
     clock->setValue(11.0);
