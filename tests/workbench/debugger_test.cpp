@@ -107,9 +107,11 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     press(Qt::Key_F4);
     waitUntilStopped();
     EXPECT_EQ(place(), "3 3 003");
+    QSignalSpy redrawn(&session(), &SimulatorSession::changed);
     press(Qt::Key_F9);
-    QTest::qWait(50);
+    QTest::qWait(200);
     EXPECT_TRUE(session().isRunning());
+    EXPECT_GE(redrawn.count(), 1); // the views follow the run
     press(Qt::Key_F9, Qt::ShiftModifier);
     EXPECT_FALSE(session().isRunning());
     EXPECT_EQ(lastStatus(), "Angehalten in Zeile 3 (003H)");
