@@ -95,12 +95,14 @@ TEST(ToviAsm, WritesIntelHexAFullListingGnuErrorsAndWarnings) {
     writeFile(dir / "f -> g.asm", "nop\nfoo\norg 0FFh\njnz x\nx: nop");
     EXPECT_EQ(runProgram(TOVI_ASM_EXECUTABLE, {"--errors", "gnu", "f -> g.asm"}, dir).out,
               "f -> g.asm:2: Syntaxfehler\n1 Fehler beim Assemblieren!\n");
-    writeFile(dir / "f -> g.asm", "org 0FFh\njnz x\nx: nop");
+    writeFile(dir / "f -> g.asm",
+              "org 0FFh\njnz x\nx: nop\na:\nb:\nc:\nb:"); // c: does not pass b: on
     EXPECT_EQ(
         runProgram(TOVI_ASM_EXECUTABLE, {"--errors", "gnu", "--warn", "f -> g.asm"}, dir).out,
         "f -> g.bin (258 Byte) gespeichert\n" + summary +
             "f -> g.asm:2: Warnung: bedingter Sprung auf dem letzten Byte der Seite springt in die "
-            "nächste Seite\n");
+            "nächste Seite\n"
+            "f -> g.asm:7: Warnung: Label 'b' ist schon in Zeile 5 definiert\n");
 }
 
 TEST(ToviAsm, ShowsControlCharactersOfFileNamesAsQuestionMarks) {
@@ -108,6 +110,19 @@ TEST(ToviAsm, ShowsControlCharactersOfFileNamesAsQuestionMarks) {
     writeFile(dir / "a\nb\x1B.asm", "nop");
     const ProcessRun run = runProgram(TOVI_ASM_EXECUTABLE, {"a\nb\x1B.asm"}, dir);
     EXPECT_EQ(run.out, "a?b?.bin (1 Byte) gespeichert\n" + summary);
+}
+
+// A write the disk cuts short (here a file size limit of 512 bytes) is a
+// failed write, and leaves no cut file behind.
+TEST(ToviAsm, ReportsAWriteCutShort) {
+    Scratch dir;
+    writeFile(dir / "big.asm", "org 7FFh\nnop");
+    const ProcessRun run = runProgram(
+        "/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\" big.asm", TOVI_ASM_EXECUTABLE},
+        dir);
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_EQ(run.out, "Fehler beim Speichern der Binärdatei big.bin\n" + summary);
+    EXPECT_FALSE(std::filesystem::exists(dir / "big.bin"));
 }
 
 } // namespace

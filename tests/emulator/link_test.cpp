@@ -92,7 +92,7 @@ TEST_F(EmulatorLinkTest, UploadTakesNoInputButShowsProgressAndPaints) {
     std::vector<int> progress;
     onStatus = [&](std::u16string_view line) {
         lines.emplace_back(line);
-        const auto* bar = window_.statusBar()->findChild<QProgressBar*>();
+        const auto* bar = window_.statusBar()->findChild<QProgressBar*>("uploadProgress");
         progress.push_back(bar && bar->isVisible() ? bar->value() : -1);
         if (lines.size() == 1) {
             com7_.greet(); // once the port is open, as the real one does

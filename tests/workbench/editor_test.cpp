@@ -65,6 +65,9 @@ TEST_F(EditorTest, GutterShowsLinesAndTakesBreakpoints) {
     EXPECT_EQ(lastStatus(), "Zeile 1 enthält keinen Befehl: kein Haltepunkt");
     clickBeside(3);
     EXPECT_EQ(source()->breakpointLines(), std::set<int>{2});
+    const int threeDigits = source()->gutterWidth();
+    editor()->setPlainText(QString("nop\n").repeated(999)); // 1000 lines
+    EXPECT_GT(source()->gutterWidth(), threeDigits);
 }
 
 TEST_F(EditorTest, ColoursWhatTheAssemblerReads) {
@@ -88,6 +91,9 @@ TEST_F(EditorTest, ColoursWhatTheAssemblerReads) {
         }
         EXPECT_EQ(shown.foreground(), SyntaxHighlighter::formatFor(token).foreground())
             << line << ":" << column;
+        const bool word = token == SourceToken::Label || token == SourceToken::Mnemonic ||
+                          token == SourceToken::Directive;
+        EXPECT_EQ(shown.fontWeight() == QFont::Bold, word) << line << ":" << column; // stand out
         colours.insert(shown.foreground().color().rgb());
     }
     EXPECT_EQ(colours.size(), 7u);
