@@ -60,12 +60,8 @@ std::size_t extensionDot(std::u16string_view path) {
     if (dot == std::u16string_view::npos || dot == 0 || isSeparator(path[dot - 1])) {
         return std::u16string_view::npos;
     }
-    for (std::size_t i = dot + 1; i < path.size(); ++i) {
-        if (path[i] == u' ' || isSeparator(path[i])) {
-            return std::u16string_view::npos;
-        }
-    }
-    return dot;
+    const auto endsName = [](char16_t c) { return c == u' ' || isSeparator(c); };
+    return std::ranges::none_of(path.substr(dot + 1), endsName) ? dot : std::u16string_view::npos;
 }
 
 } // namespace

@@ -151,6 +151,7 @@ TEST(Processor, PortsPinsFlagsAndConditionalJumps) {
         {"in a,p1 reads pins and latch", "23 F0 39 09", 3, "A=30 P1=F0", "0 P1=3C"},
         {"in a,p2 reads pins and latch", "23 0F 3A 0A", 3, "A=05 P2=0F", "0 P2=F5"},
         {"p1 pins back high", "00 09", 2, "A=FF", "0 P1=0\n1 P1=0FFH"},
+        {"of two lines for a cycle the later counts", "00 09", 2, "A=F0", "1 P1=0F\n1 P1=F0"},
         {"anl and orl p1", "99 F0 89 01", 2, "P1=F1 P2=FF"},
         {"anl and orl p2", "9A 0F 8A 30", 2, "P2=3F P1=FF"},
         {"outl bus, ins reads the pins", "23 5A 02 08", 3, "BUS=5A A=C3", "0 BUS=C3"},

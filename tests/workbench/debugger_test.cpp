@@ -81,6 +81,10 @@ TEST_F(DebuggerTest, BreakpointsStopRunsAndSurviveReassembly) {
     goTo(38);
     press(Qt::Key_F2);
     EXPECT_TRUE(source()->breakpointLines().empty());
+    press(Qt::Key_F9);
+    QTest::qWait(100);
+    EXPECT_TRUE(session().isRunning()); // past the cleared breakpoint
+    press(Qt::Key_F9, Qt::ShiftModifier);
 }
 
 // Step over a call, into it and out again, run to the cursor, stop a run that
