@@ -283,7 +283,7 @@ void MainWindow::followErrorLines() {
     statusList_->installEventFilter(this);
     connect(objectCodeList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         const auto row = static_cast<std::size_t>(objectCodeList_->row(item));
-        if (row < listingLines_.size() && listingLines_[row] > 0) {
+        if (row < listingLines_.size()) { // the heading's line 0 leads nowhere
             sourceEditor_->goToLine(listingLines_[row]);
         }
     });
