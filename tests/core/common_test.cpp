@@ -30,6 +30,7 @@ TEST(Common, FoldsCaseForAsciiAndWindows1252Letters) {
 
 TEST(Common, ConvertsBetweenEncodings) {
     EXPECT_EQ(toUtf8(u"Grüße € \U0001F600"), "Grüße € \xF0\x9F\x98\x80");
+    EXPECT_EQ(toUtf8(u"\uFFFDz"), "\xEF\xBF\xBDz"); // above the surrogates, no pair
     EXPECT_EQ(fromUtf8("Grüße € \xF0\x9F\x98\x80\xF0\x90\x80\x80"),
               u"Grüße € \U0001F600\U00010000");
     EXPECT_EQ(fromUtf8("\xFF\xC3\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD"); // beyond U+10FFFF

@@ -107,9 +107,9 @@ TEST(ToviAsm, WritesIntelHexAFullListingGnuErrorsAndWarnings) {
 
 TEST(ToviAsm, ShowsControlCharactersOfFileNamesAsQuestionMarks) {
     Scratch dir;
-    writeFile(dir / "a\nb\x1B.asm", "nop");
-    const ProcessRun run = runProgram(TOVI_ASM_EXECUTABLE, {"a\nb\x1B.asm"}, dir);
-    EXPECT_EQ(run.out, "a?b?.bin (1 Byte) gespeichert\n" + summary);
+    writeFile(dir / "a\nb\x1B\xC2\x9F.asm", "nop");
+    const ProcessRun run = runProgram(TOVI_ASM_EXECUTABLE, {"a\nb\x1B\xC2\x9F.asm"}, dir);
+    EXPECT_EQ(run.out, "a?b??.bin (1 Byte) gespeichert\n" + summary);
 }
 
 // A write the disk cuts short (here a file size limit of 512 bytes) is a

@@ -140,6 +140,7 @@ TEST(Processor, Interrupts) {
          "04 10 @003 04 30 @010 25 23 FF 62 55 05 00*10 @030 00*30 35 25 93", 41,
          "PC=017 IS=0 TF=1 TP=0", "0 INT=0\n20 INT=1"},
         {"int low after en i", "05 00*5", 3, "PC=004 IS=1 @08=02 CYC=5 DEPTH=1", "2 INT=0"},
+        {"dis i masks int", "05 15 00*4", 5, "PC=005 IS=0", "4 INT=0"},
         {"external first, no nesting", "04 10 @003 00 00 93 @007 00 @010 05 25 23 FF 62 55 00*40",
          41, "PC=008 IS=1 TP=0 @08=35 CYC=48 DEPTH=1", "39 INT=0\n45 INT=1"},
     };

@@ -119,6 +119,9 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     press(Qt::Key_F9, Qt::ShiftModifier);
     EXPECT_FALSE(session().isRunning());
     EXPECT_EQ(lastStatus(), "Angehalten in Zeile 3 (003H)");
+    const auto pausedAt = session().state().cycles;
+    QTest::qWait(50);
+    EXPECT_EQ(session().state().cycles, pausedAt); // the pause holds
     session().edit([](mcs48::State& state) { state.pc = 0x00A; });
     press(Qt::Key_F9);
     waitUntilStopped();
