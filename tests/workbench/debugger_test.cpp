@@ -53,10 +53,28 @@ TEST_F(DebuggerTest, StepsTheTemplateWithItsLineMarked) {
         EXPECT_EQ(place(), places[step]) << step;
         press(Qt::Key_F7);
     }
-    // The registers the last step changed stand out, the others do not.
-    auto* pcField = simulator->findChild<QLineEdit*>("pcField");
-    auto* aField = simulator->findChild<QLineEdit*>("aField");
-    EXPECT_NE(pcField->palette().color(QPalette::Base), aField->palette().color(QPalette::Base));
+    // What the last step (a NOP) changed stands out, nothing else does.
+    const QColor plain =
+        simulator->findChild<QLineEdit*>("aField")->palette().color(QPalette::Base);
+    QStringList marked;
+    for (const auto* field : simulator->findChildren<QLineEdit*>()) {
+        if (field->palette().color(QPalette::Base) != plain) {
+            marked << field->objectName();
+        }
+    }
+    for (const auto* box : simulator->findChildren<QCheckBox*>()) {
+        if (!box->styleSheet().isEmpty()) {
+            marked << box->text();
+        }
+    }
+    for (const auto* table : simulator->findChildren<QTableWidget*>()) {
+        for (const auto* item : table->findItems("", Qt::MatchContains)) {
+            if (item->background().style() != Qt::NoBrush) {
+                marked << table->objectName();
+            }
+        }
+    }
+    EXPECT_EQ(marked, QStringList{"pcField"});
     simulator->parentWidget()->close();
     EXPECT_FALSE(simulator->isVisible()); // unlike the other windows it goes away
 }
