@@ -161,6 +161,7 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     press(Qt::Key_F9);
     press(Qt::Key_F9, Qt::ShiftModifier);
     EXPECT_EQ(lastStatus(), "Angehalten bei 001H");
+    EXPECT_EQ(session().listingRowOfAddress(0x001), -1); // inside an instruction
     const auto cycles = session().state().cycles;
     goTo(1);
     QTest::keyClicks(editor(), "xyz ");

@@ -33,6 +33,7 @@ protected:
 // date; cancelled file dialogs change nothing.
 TEST_F(SourceTest, NewSourceIsTheTemplateAndCancelledDialogsChangeNothing) {
     start();
+    child<QPlainTextEdit>("statusList")->setFocus();
     trigger("NewSource");
     const QString text = editor()->toPlainText();
     const QString today = QDate::currentDate().toString("dd.MM.yyyy");
