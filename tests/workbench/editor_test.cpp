@@ -114,6 +114,7 @@ TEST_F(EditorTest, KeysFindReplaceAndGoToLine) {
     QTest::keyClick(editor(), Qt::Key_F, Qt::ControlModifier);
     auto* dialog = main.findChild<QDialog*>("findDialog");
     ASSERT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->focusWidget(), dialog->findChild<QLineEdit*>("searchField"));
     EXPECT_FALSE(dialog->findChild<QLineEdit*>("replaceField")->isVisible());
     QTest::keyClicks(dialog->findChild<QLineEdit*>("searchField"), "nop");
     QTest::keyClick(editor(), Qt::Key_F3);
