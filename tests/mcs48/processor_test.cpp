@@ -306,6 +306,9 @@ TEST(Processor, ResetRestoresEverythingButTheChip) {
     EXPECT_EQ(processor.state().chip, Chip::I8050);
     EXPECT_FALSE(processor.state().interruptEnabled || processor.state().timerInterruptEnabled);
     EXPECT_EQ(processor.state().timerMode, TimerMode::Stopped);
+    ASSERT_TRUE(processor.load(program("00"))); // a shorter program leaves nothing of the longer
+    processor.run(limits);
+    expectState(processor.state(), "PC=00E MB=0 PSW=08", "NOPs after the new program");
 }
 
 } // namespace
