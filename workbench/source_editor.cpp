@@ -51,7 +51,8 @@ SourceEditor::SourceEditor(QWidget* parent)
     : QPlainTextEdit(parent), gutter_(new Gutter(this)),
       highlighter_(new SyntaxHighlighter(document())) {
     connect(this, &QPlainTextEdit::blockCountChanged, this, &SourceEditor::updateGutterWidth);
-    connect(this, &QPlainTextEdit::updateRequest, this, &SourceEditor::updateGutter);
+    // The gutter holds only the visible lines' numbers and marks: it repaints whole.
+    connect(this, &QPlainTextEdit::updateRequest, gutter_, qOverload<>(&QWidget::update));
     updateGutterWidth();
 }
 
@@ -201,14 +202,6 @@ void SourceEditor::keyPressEvent(QKeyEvent* event) {
 
 void SourceEditor::updateGutterWidth() {
     setViewportMargins(gutterWidth(), 0, 0, 0);
-}
-
-void SourceEditor::updateGutter(const QRect& rect, int dy) {
-    if (dy != 0) {
-        gutter_->scroll(0, dy);
-    } else {
-        gutter_->update(0, rect.y(), gutter_->width(), rect.height());
-    }
 }
 
 int SourceEditor::lineAtGutterY(int y) const {

@@ -49,7 +49,6 @@ protected:
 
 private:
     void updateGutterWidth();
-    void updateGutter(const QRect& rect, int dy);
     void showExecutionLine();
     int lineAtGutterY(int y) const;
 

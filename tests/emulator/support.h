@@ -1,7 +1,6 @@
 #pragma once
-// Around the upload: a scripted port, an environment that records what the
-// upload reports on a virtual clock, test files and the byte stream the
-// emulator protocol prescribes.
+// Around the upload: a scripted port, an environment that records what the upload reports on a
+// virtual clock, test files and the byte stream the emulator protocol prescribes.
 
 #include <algorithm>
 #include <cstdint>
@@ -95,8 +94,7 @@ inline UploadEnvironment observingEnvironment(Observer& observer, int replyTimeo
     return environment;
 }
 
-// The bytes the program must send for this file content, padded to whole
-// blocks with zeros.
+// The bytes the program must send for this file content, padded to whole blocks with zeros.
 inline std::string wireStream(std::vector<std::uint8_t> content, int spiBackup, int autoLoad,
                               std::string_view epromType) {
     content.resize((content.size() + 127) / 128 * 128, 0x00);

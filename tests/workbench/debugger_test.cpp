@@ -1,6 +1,5 @@
-// The debugger: stepping with the current line marked, breakpoints, runs
-// that stay responsive and stop with a reason, the Simulator window's views
-// and what tovi-sim.ini keeps.
+// The debugger: stepping with the current line marked, breakpoints, runs that stay responsive and
+// stop with a reason, the Simulator window's views and what tovi-sim.ini keeps.
 
 #include "workbench/debugger.h"
 #include "workbench/simulator_session.h"

@@ -27,11 +27,10 @@ TEST_F(StartupTest, FirstStartWritesTheBuiltInLayoutBeforeTheWindowShows) {
     EXPECT_EQ(fileBytes("tovi.ini"), settingsFileContent(builtInLayout()));
 }
 
-// tovi.ini: the built-in layout with window n at `stored`, padded to `size`
-// bytes (0: a folder). Window n opens as stored where the file is read and the
-// rectangle usable, fitted to the screen, else as built in; the main window is
-// centred. Moves, sizes and the fill choice come back after the orderly end
-// where the file can be read; one that cannot is never written.
+// tovi.ini: the built-in layout with window n at `stored`, padded to `size` bytes (0: a folder).
+// Window n opens as stored where the file is read and the rectangle usable, fitted to the screen,
+// else as built in; the main window is centred. Moves, sizes and the fill choice come back after
+// the orderly end where the file can be read; one that cannot is never written.
 struct FileRow {
     const char* name;
     int n;

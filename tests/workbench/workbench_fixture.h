@@ -1,7 +1,6 @@
 #pragma once
-// A workbench started in a fresh temporary working directory, the fixture
-// answering its message boxes and file dialogs from a script, and the
-// accessors and steps the tests drive it through.
+// A workbench started in a fresh temporary working directory, the fixture answering its message
+// boxes and file dialogs from a script, and the accessors and steps the tests drive it through.
 
 #include <QtTest>
 #include <QtWidgets>
@@ -29,10 +28,9 @@ protected:
         QDir::setCurrent(previousDirectory_);
     }
 
-    // Every box and dialog as "title: text" (a file dialog's text is its
-    // filters, a save dialog's preset follows). Questions take the next
-    // scripted answer ("Ja" is Yes), file dialogs the next path (empty is
-    // Cancel); a dialog the script did not expect fails the test.
+    // Every box and dialog as "title: text" (a file dialog's text is its filters, a save dialog's
+    // preset follows). Questions take the next scripted answer ("Ja" is Yes), file dialogs the next
+    // path (empty is Cancel); a dialog the script did not expect fails the test.
     using Text = const QString&;
     QStringList calls, answers, fileNames;
     bool question(QWidget*, Text title, Text text) override {
@@ -64,12 +62,11 @@ protected:
         return window();
     }
 
-    // One step of a table row: a command by name, "Type" (NOP at the caret),
-    // "DeleteAll", "DeleteOne", "Close" (the window's close request),
-    // "Restart" (the orderly end and a new start), "BlockBinary" (a folder
-    // where the binary file goes), "Protect" (hallowelt.asm to mode 0444) or
-    // "Link" (hallowelt.asm a link to real.asm). A question is answered `yes`;
-    // the file dialogs of loading and of saving as pick "hallowelt.asm".
+    // One step of a table row: a command by name, "Type" (NOP at the caret), "DeleteAll",
+    // "DeleteOne", "Close" (the window's close request), "Restart" (the orderly end and a new
+    // start), "BlockBinary" (a folder where the binary file goes), "Protect" (hallowelt.asm to mode
+    // 0444) or "Link" (hallowelt.asm a link to real.asm). A question is answered `yes`; the file
+    // dialogs of loading and of saving as pick "hallowelt.asm".
     void run(std::string_view step, bool yes = true) {
         answers = QStringList{yes ? "Ja" : "Nein"};
         if (step == "LoadSource" || step == "SaveSourceAs") {
