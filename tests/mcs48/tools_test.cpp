@@ -118,6 +118,7 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
         {sim, {}, 2, "BINAERDATEI fehlt"},
         {sim, {"--chip", "8051", good}, 2, "--chip erwartet 8048, 8049 oder 8050"},
         {sim, {"--clock", "0", good}, 2, "--clock erwartet eine Taktfrequenz"},
+        {sim, {"--clock", "6x", good}, 2, "--clock erwartet eine Taktfrequenz"},
         {sim, {"--steps", "x", good}, 2, "--steps erwartet eine Dezimalzahl"},
         {sim, {"--until", "1000", good}, 2, "--until erwartet eine Hexadezimalzahl"},
         {sim, {"--stimulus", badStimulus, good}, 2, "bad.txt, Zeile 2: ungültiger Wert '2' für T1\n"},
