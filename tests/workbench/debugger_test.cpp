@@ -204,14 +204,16 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     auto* scroll = simulator->findChild<QScrollArea*>();
     simulator->parentWidget()->resize(2400, 1600);
     EXPECT_GT(scroll->widget()->width(), 2000); // the views grow with the window
-    auto* aField = simulator->findChild<QLineEdit*>("aField");
-    aField->setText("5a");
-    emit aField->editingFinished();
+    for (const auto& [name, text] : {std::pair{"aField", "5a"}, {"timerField", "fe"}}) {
+        simulator->findChild<QLineEdit*>(name)->setText(text);
+        emit simulator->findChild<QLineEdit*>(name)->editingFinished();
+    }
     simulator->findChild<QTableWidget*>("registers")->item(1, 2)->setText("77");
     simulator->findChild<QCheckBox*>("t0Pin")->click();
     simulator->findChild<QCheckBox*>("BUSPin7")->click();
     simulator->findChild<QCheckBox*>("P2Pin0")->click();
     EXPECT_EQ(session().state().a, 0x5A);
+    EXPECT_EQ(session().state().timer, 0xFE); // the timer counts on from the typed value
     EXPECT_EQ(session().state().ram[24 + 2], 0x77);
     EXPECT_EQ(simulator->findChild<QTableWidget*>("internalRam")->item(1, 10)->text(), "77");
     EXPECT_FALSE(session().state().t0);
