@@ -48,9 +48,9 @@ TEST_F(CommandsTest, MenusToolbarAndPicturesComeFromTheCommandTable) {
                                     "Bis Rücksprung [Umschalt+F8]", "Bis Cursor [F4]",
                                     "Haltepunkt an/aus [F2]", "Zurücksetzen [F12]"}));
     EXPECT_FALSE(child<QToolBar>("toolBar")->isMovable());
-    // The twenty distinct pictures as their size, their count of opaque pixels and
-    // of those darker than light grey, so that a redrawn one shows: the clipboard's
-    // (the popup's) of 32 pixels, the others of 16.
+    // The twenty distinct pictures as their size, their count of opaque pixels and their mean
+    // colour (ARGB), so that a redrawn or recoloured one shows: the clipboard's (the popup's)
+    // of 32 pixels, the others of 16.
     QList<QImage> pictures;
     QStringList inked;
     for (QAction* entry : entries) {
@@ -61,19 +61,19 @@ TEST_F(CommandsTest, MenusToolbarAndPicturesComeFromTheCommandTable) {
             pictures << picture;
             const int side = picture.width();
             int opaque = 0;
-            int dark = 0;
             for (int pixel = 0; pixel < side * side; ++pixel) {
-                const QRgb colour = picture.pixel(pixel % side, pixel / side);
-                opaque += qAlpha(colour) > 127 ? 1 : 0;
-                dark += qAlpha(colour) > 127 && qGray(colour) < 160 ? 1 : 0;
+                opaque += qAlpha(picture.pixel(pixel % side, pixel / side)) > 127 ? 1 : 0;
             }
-            inked << QString("%1:%2/%3").arg(side).arg(opaque).arg(dark);
+            const QRgb mean =
+                picture.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(0, 0);
+            inked << QString("%1:%2#%3").arg(side).arg(opaque).arg(mean, 8, 16, QChar(u'0'));
         }
     }
-    EXPECT_EQ(inked.join(" "), "32:257/257 32:634/364 32:728/574 16:156/57 16:156/79 16:192/146 "
-                               "16:194/149 16:152/136 16:188/164 16:138/138 16:88/70 16:62/62 "
-                               "16:96/56 16:40/40 16:57/57 16:42/42 16:90/90 16:88/88 16:56/56 "
-                               "16:148/132");
+    EXPECT_EQ(inked.join(" "),
+              "32:257#42250d0e 32:634#9c5d5f64 32:728#b36b5c49 16:156#97736f61 16:156#996c5e1f "
+              "16:192#be3d5077 16:194#c043506d 16:152#95414148 16:188#ba393c45 16:138#87512816 "
+              "16:88#5919391c 16:62#4309220d 16:96#5e3d2f0c 16:40#2e080d17 16:57#3e0b1322 "
+              "16:42#2d080d16 16:90#560d2712 16:88#59400808 16:56#39091428 16:148#94284573");
     withoutPicture.removeAll(""); // the separators
     EXPECT_EQ(withoutPicture,
               (QStringList{"00H", "FFH", "Suchen…", "Weitersuchen", "Ersetzen…", "Gehe zu Zeile…",
