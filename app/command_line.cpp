@@ -87,7 +87,6 @@ CommandLine::CommandLine(std::string program, std::string description, std::stri
     app_.set_help_flag("-h,--help", "diese Hilfe zeigen");
     formatter_->label("Usage", "Aufruf");
     formatter_->label("OPTIONS", "OPTIONEN");
-    formatter_->label("Options", "Optionen");
     formatter_->label("Positionals", "Argumente");
     formatter_->label("REQUIRED", "");
     formatter_->column_width(24);
