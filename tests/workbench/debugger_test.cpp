@@ -13,8 +13,8 @@ namespace {
 const QString program = "        call sub\n"
                         "        nop\n"
                         "loop:   jmp loop\n"
-                        "sub:    mov r0,#5\n"
-                        "wait:   djnz r0,wait\n"
+                        "sub:    mov r7,#5\n"
+                        "wait:   djnz r7,wait\n"
                         "        ret\n"
                         "        db 01h\n";
 
@@ -45,8 +45,7 @@ TEST_F(DebuggerTest, StepsTheTemplateWithItsLineMarked) {
     EXPECT_EQ(lastStatus(), "Assemblieren ohne Fehler beendet.");
     EXPECT_TRUE(QFile::exists("hallowelt.bin"));
     auto* simulator = window().findChild<QWidget*>("simulatorView");
-    ASSERT_NE(simulator, nullptr);
-    EXPECT_TRUE(simulator->isVisible());
+    ASSERT_TRUE(simulator != nullptr && simulator->isVisible());
     const QStringList places = {"d 34 00D", "e 35 00E", "f 38 00F", "10 40 010", "f 38 00F"};
     for (int step = 0; step < places.size(); ++step) {
         EXPECT_EQ(place(), places[step]) << step;
@@ -114,12 +113,14 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     press(Qt::Key_F8);
     waitUntilStopped();
     EXPECT_EQ(place(), "2 2 002");
-    EXPECT_EQ(session().state().ram[0], 0); // the call ran to its end
+    EXPECT_EQ(session().state().ram[7], 0); // the call ran to its end
     press(Qt::Key_F12);
     press(Qt::Key_F7);
     EXPECT_EQ(place(), "5 4 005");
     auto* stack = window().findChild<QTableWidget*>("stack");
     EXPECT_NE(stack->item(0, 0)->background(), stack->item(1, 0)->background()); // the call's
+    press(Qt::Key_F7); // R7 beside the stack's first level: 5
+    EXPECT_EQ(stack->item(0, 0)->text(), "002");
     stack->setCurrentCell(0, 0);
     QTest::keyClick(stack, Qt::Key_5);
     EXPECT_EQ(stack->findChild<QLineEdit*>(), nullptr); // the stack is shown, not edited
@@ -201,10 +202,12 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     auto* scroll = simulator->findChild<QScrollArea*>();
     simulator->parentWidget()->resize(2400, 1600);
     EXPECT_GT(scroll->widget()->width(), 2000); // the views grow with the window
-    for (const auto& [name, text] : {std::pair{"aField", "5a"}, {"timerField", "fe"}}) {
+    for (const auto& [name, text] :
+         {std::pair{"aField", "5a"}, {"timerField", "fe"}, {"pcField", "zz"}}) {
         simulator->findChild<QLineEdit*>(name)->setText(text);
         emit simulator->findChild<QLineEdit*>(name)->editingFinished();
     }
+    EXPECT_EQ(simulator->findChild<QLineEdit*>("pcField")->text(), "005"); // "zz" is refused
     auto* registers = simulator->findChild<QTableWidget*>("registers");
     registers->item(1, 2)->setText("77");
     simulator->findChild<QCheckBox*>("t0Pin")->click();

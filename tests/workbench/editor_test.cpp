@@ -51,8 +51,7 @@ TEST_F(EditorTest, GutterShowsLinesAndTakesBreakpoints) {
     start();
     editor()->setPlainText("; Kopf\nnop\nret");
     auto* gutter = source()->findChild<QWidget*>("gutter");
-    ASSERT_NE(gutter, nullptr);
-    EXPECT_EQ(gutter->width(), source()->gutterWidth());
+    ASSERT_TRUE(gutter != nullptr && gutter->width() == source()->gutterWidth());
     const auto clickBeside = [&](int line) {
         const QRect text =
             source()->cursorRect(QTextCursor(source()->document()->findBlockByNumber(line - 1)));
