@@ -4,18 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QMainWindow>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QShortcut>
-#include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "common/file_io.h"
 #include "emulator/emulator_dialog.h"
