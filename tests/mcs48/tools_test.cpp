@@ -124,6 +124,7 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
         {sim, {"--stimulus", badStimulus, good}, 2, "bad.txt, Zeile 2: ungültiger Wert '2' für T1\n"},
         {sim, {"--stimulus", badStimulus + "x", good}, 2, "x kann nicht gelesen werden\n"},
         {sim, {"--stimulus", file("c.txt", "5x T0=1"), good}, 2, "Zeile 1: ungültige Zyklenzahl '5x'"},
+        {sim, {"--stimulus", file("p.txt", "0 P1=100h"), good}, 2, "Zeile 1: ungültiger Wert '100h' für P1"},
         {sim, {good + "x"}, 2, "x kann nicht gelesen werden\n"},
         {sim, {empty}, 1, "empty.bin ist leer\n"},
         {sim, {big}, 1, "big.bin ist größer als 4096 Byte\n"},

@@ -222,6 +222,8 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     EXPECT_FALSE(session().state().t0);
     EXPECT_EQ(session().state().busPins, 0x7F);
     EXPECT_EQ(session().state().p2Pins, 0xFE);
+    const auto* pin7 = simulator->findChild<QCheckBox*>("P1Pin7"); // pins in a row like bits
+    EXPECT_EQ(simulator->findChild<QCheckBox*>("P1Pin6")->x(), pin7->x() + pin7->width());
     simulator->findChild<QComboBox*>("chipChoice")->setCurrentIndex(0);
     auto* clock = simulator->findChild<QDoubleSpinBox*>("clockChoice");
     clock->setValue(11.0);
