@@ -52,6 +52,7 @@ TEST_F(EditorTest, GutterShowsLinesAndTakesBreakpoints) {
     editor()->setPlainText("; Kopf\nnop\nret");
     auto* gutter = source()->findChild<QWidget*>("gutter");
     ASSERT_TRUE(gutter != nullptr && gutter->width() == source()->gutterWidth());
+    EXPECT_EQ(source()->viewport()->x(), gutter->geometry().right() + 1); // the text beside it
     const auto clickBeside = [&](int line) {
         const QRect text =
             source()->cursorRect(QTextCursor(source()->document()->findBlockByNumber(line - 1)));
