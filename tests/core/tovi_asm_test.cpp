@@ -98,10 +98,10 @@ TEST(ToviAsm, WritesIntelHexAFullListingGnuErrorsAndWarnings) {
     EXPECT_EQ(runProgram(TOVI_ASM_EXECUTABLE, {"--errors", "gnu", "f -> g.asm"}, dir).out,
               "f -> g.asm:2: Syntaxfehler\n1 Fehler beim Assemblieren!\n");
     writeFile(dir / "f -> g.asm",
-              "org 0FFh\njnz x\nx: nop\na:\nb:\nc:\nb:"); // c: does not pass b: on
+              "org 0FFh\njnz x\nx: jnz x\na:\nb:\nc:\nb:"); // c: does not pass b: on
     EXPECT_EQ(
         runProgram(TOVI_ASM_EXECUTABLE, {"--errors", "gnu", "--warn", "f -> g.asm"}, dir).out,
-        "f -> g.bin (258 Byte) gespeichert\n" + summary +
+        "f -> g.bin (259 Byte) gespeichert\n" + summary +
             "f -> g.asm:2: Warnung: bedingter Sprung auf dem letzten Byte der Seite springt in die "
             "nächste Seite\n"
             "f -> g.asm:7: Warnung: Label 'b' ist schon in Zeile 5 definiert\n");
