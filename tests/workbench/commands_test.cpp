@@ -97,6 +97,13 @@ TEST_F(CommandsTest, FunctionKeysReachTheirCommandsWhereverTheFocusIs) {
     }
     EXPECT_EQ(statusLines(), QStringList{"Willkommen an Bord!"});
     EXPECT_EQ(child<QListWidget>("objectCodeList")->count(), 1);
+    QString dialog; // the settings entry opens the emulator's dialog
+    QTimer::singleShot(0, [&dialog] {
+        dialog = QApplication::activeModalWidget()->windowTitle();
+        QApplication::activeModalWidget()->close();
+    });
+    trigger("EmulatorDialog");
+    EXPECT_EQ(dialog, "EPROM Emulator");
 }
 
 // The window as it opens; "Info" shows the name, the version and the keys, the
