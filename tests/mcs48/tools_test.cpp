@@ -81,6 +81,7 @@ TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
         {{}, "04 00", "Halt: keine Grenze angegeben, nach 10000000 Befehlen angehalten\n"
                       "Befehle: 10000000, Zyklen: 20000000, Zeit: 50000000,000 µs\n", 0},
         {{"--steps", "1000"}, "04 00", "Halt: 1000 Befehle ausgeführt\nBefehle: 1000,", 0},
+        {{"--steps", "0"}, "04 00", "Halt: 0 Befehle ausgeführt\nBefehle: 0, Zyklen: 0,", 0},
         {{"--cycles", "20000", "--steps", "20000"}, "00 04 00", "Halt: 20000 Zyklen erreicht\nBefehle: 13334, Zyklen: 20001,", 0},
         {{"--cycles", "3"}, "23 00 04 00", "Halt: 3 Zyklen erreicht\nBefehle: 2, Zyklen: 4,", 0},
         {{"--until", "123"}, "24 23", "Halt: Adresse 123H erreicht\nBefehle: 1,", 0},

@@ -34,7 +34,6 @@ protected:
         return QString::number(pc, 16) + " " + QString::number(source()->executionLine()) + " " +
                child<QListWidget>("objectCodeList")->currentItem()->text().left(3);
     }
-    void goTo(int line) { source()->goToLine(line); }
 };
 
 // The first step assembles the template as F5 does; each step moves the marks.
@@ -80,7 +79,7 @@ TEST_F(DebuggerTest, StepsTheTemplateWithItsLineMarked) {
 TEST_F(DebuggerTest, BreakpointsStopRunsAndSurviveReassembly) {
     start();
     trigger("NewSource");
-    goTo(38);
+    source()->goToLine(38);
     press(Qt::Key_F2);
     EXPECT_EQ(source()->breakpointLines(), std::set<int>{38});
     for (std::int64_t run = 0, cycles = 0; run < 2; ++run, cycles = session().state().cycles) {
@@ -95,7 +94,7 @@ TEST_F(DebuggerTest, BreakpointsStopRunsAndSurviveReassembly) {
     press(Qt::Key_F5);
     EXPECT_EQ(source()->breakpointLines(), std::set<int>{38});
     EXPECT_EQ(place(), "0 15 000"); // a new program starts from reset
-    goTo(38);
+    source()->goToLine(38);
     QTest::keyClicks(editor(), ";"); // line 38 holds no code now: its breakpoint goes
     press(Qt::Key_F5);
     EXPECT_TRUE(source()->breakpointLines().empty());
@@ -127,7 +126,7 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     press(Qt::Key_F8, Qt::ShiftModifier);
     waitUntilStopped();
     EXPECT_EQ(place(), "2 2 002");
-    goTo(3);
+    source()->goToLine(3);
     press(Qt::Key_F4);
     waitUntilStopped();
     EXPECT_EQ(place(), "3 3 003");
@@ -165,7 +164,7 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     EXPECT_EQ(lastStatus(), "Angehalten bei 001H");
     EXPECT_EQ(session().listingRowOfAddress(0x001), -1); // inside an instruction
     const auto cycles = session().state().cycles;
-    goTo(1);
+    source()->goToLine(1);
     QTest::keyClicks(editor(), "xyz ");
     press(Qt::Key_F7); // the source no longer assembles: nothing runs
     EXPECT_EQ(lastStatus(), "1 Fehler beim Assemblieren!");
