@@ -147,6 +147,7 @@ std::string haltMessage(const RunResult& result, const Options& options, bool de
                hexNumber(result.address, 3);
     case StopReason::Returned:
     case StopReason::InterruptEntered:
+    case StopReason::LeftCode:
         break;
     }
     return "angehalten";

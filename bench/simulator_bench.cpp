@@ -1,6 +1,6 @@
 // How fast the processor model runs: a nested delay loop with the timer and
-// its interrupt running, in-process and as a tovi-sim process, and how fast
-// tovi-sim writes a trace.
+// its interrupt running, in-process (without and with ten breakpoints the loop
+// never reaches) and as a tovi-sim process, and how fast tovi-sim writes a trace.
 
 #include <benchmark/benchmark.h>
 
@@ -44,8 +44,13 @@ void delayLoopInProcess(benchmark::State& state) {
         return;
     }
     processor.reset();
+    std::vector<std::uint16_t> breakpoints;
+    for (int n = 0; n < state.range(0); ++n) {
+        breakpoints.push_back(static_cast<std::uint16_t>(0x100 + n));
+    }
     tovi::mcs48::RunLimits limits;
     limits.maxInstructions = 10'000'000;
+    limits.stopAddresses = breakpoints;
     std::uint64_t instructions = 0;
     for (auto _ : state) {
         const auto before = processor.state().instructions;
@@ -58,7 +63,7 @@ void delayLoopInProcess(benchmark::State& state) {
     state.counters["instructions_per_second"] =
         benchmark::Counter(static_cast<double>(instructions), benchmark::Counter::kIsRate);
 }
-BENCHMARK(delayLoopInProcess)->Unit(benchmark::kMillisecond);
+BENCHMARK(delayLoopInProcess)->Arg(0)->Arg(10)->Unit(benchmark::kMillisecond);
 
 std::string delayLoopFile() {
     const auto path = std::filesystem::temp_directory_path() / "tovi-bench-delay.bin";

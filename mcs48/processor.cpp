@@ -10,32 +10,34 @@ namespace {
 
 constexpr unsigned externalVector = 0x003;
 constexpr unsigned timerVector = 0x007;
-constexpr unsigned stackBase = 8;
 constexpr unsigned pageBits = 0xF00;
 constexpr unsigned bankBit = imageSize;
+// An opcode that does not exist: it stands at the marked addresses of a run.
+constexpr std::uint8_t markOpcode = 0x01;
 
-// The program counter counts up in bits 0–10 only: it wraps inside its bank.
 constexpr unsigned next(unsigned pc) {
-    return (pc & bankBit) | ((pc + 1) & highestImageAddress);
+    return nextProgramAddress(pc);
 }
 
 // CALL and interrupt entry: PC bits 0–7, then PSW bits 4–7 over PC bits 8–11.
 void pushFrame(std::uint8_t* ram, unsigned& psw, unsigned pc) {
     const unsigned sp = psw & pswStackPointer;
-    ram[stackBase + 2 * sp] = static_cast<std::uint8_t>(pc);
-    ram[stackBase + 2 * sp + 1] = static_cast<std::uint8_t>((psw & 0xF0) | (pc >> 8));
+    const auto level = static_cast<std::size_t>(stackLevelAddress(static_cast<int>(sp)));
+    ram[level] = static_cast<std::uint8_t>(pc);
+    ram[level + 1] = static_cast<std::uint8_t>((psw & 0xF0) | (pc >> 8));
     psw = (psw & ~unsigned{pswStackPointer}) | ((sp + 1) & pswStackPointer);
 }
 
 // RET restores the PC; RETR the upper PSW bits too.
 unsigned popFrame(const std::uint8_t* ram, unsigned& psw, bool restoreFlags) {
     const unsigned sp = (psw - 1) & pswStackPointer;
-    const unsigned high = ram[stackBase + 2 * sp + 1];
+    const auto level = static_cast<std::size_t>(stackLevelAddress(static_cast<int>(sp)));
+    const unsigned high = ram[level + 1];
     psw = (psw & ~unsigned{pswStackPointer}) | sp;
     if (restoreFlags) {
         psw = (high & 0xF0) | (psw & 0x0F);
     }
-    return (high & 0x0F) << 8 | ram[stackBase + 2 * sp];
+    return (high & 0x0F) << 8 | ram[level];
 }
 
 } // namespace
@@ -51,6 +53,9 @@ bool Processor::load(std::span<const std::uint8_t> image) {
     }
     rom_.fill(0x00);
     std::copy(image.begin(), image.end(), rom_.begin());
+    opcodes_ = rom_;
+    marks_.fill(Mark::None);
+    marked_.clear();
     return true;
 }
 
@@ -92,6 +97,10 @@ void Processor::attachStimulus(std::vector<InputEvent> events) {
                      [](const InputEvent& a, const InputEvent& b) { return a.cycle < b.cycle; });
     inputs_ = std::move(events);
     nextInput_ = 0;
+    inputEventsEnd_.fill(0);
+    for (std::size_t i = 0; i < inputs_.size(); ++i) {
+        inputEventsEnd_[static_cast<std::size_t>(inputs_[i].input)] = i + 1;
+    }
 }
 
 Step Processor::step() {
@@ -108,14 +117,7 @@ Step Processor::step() {
 
 RunResult Processor::run(const RunLimits& limits, const StepObserver& observer) {
     beginRun(limits);
-    const bool stops = !limits.stopAddresses.empty();
-    const RunResult result =
-        observer ? (stops ? runLoop<true, true>(observer) : runLoop<true, false>(observer))
-                 : (stops ? runLoop<false, true>(observer) : runLoop<false, false>(observer));
-    for (const std::uint16_t address : limits.stopAddresses) {
-        stopTable_[address % addressSpace] = 0;
-    }
-    return result;
+    return observer ? runLoop<true>(observer) : runLoop<false>(observer);
 }
 
 void Processor::beginRun(const RunLimits& limits) {
@@ -128,8 +130,34 @@ void Processor::beginRun(const RunLimits& limits) {
     returnBelow_ = limits.returnBelowDepth.value_or(std::numeric_limits<int>::min());
     stopOnIdle_ = limits.stopOnIdle;
     stopAfterEntry_ = limits.stopAfterInterruptEntry;
+    markStops(limits);
+}
+
+// Clears the marks of the last run and sets this run's.
+void Processor::markStops(const RunLimits& limits) {
+    for (const std::uint16_t address : marked_) {
+        opcodes_[address] = rom_[address];
+        marks_[address] = Mark::None;
+    }
+    marked_.clear();
+    const auto mark = [this](std::size_t address, Mark kind) {
+        if (marks_[address] == Mark::None) {
+            marked_.push_back(static_cast<std::uint16_t>(address));
+        }
+        opcodes_[address] = markOpcode;
+        marks_[address] = kind;
+    };
+    const bool guardsCode = limits.codeMap.size() == static_cast<std::size_t>(addressSpace) &&
+                            limits.codeMap[state_.pc] != 0;
+    if (guardsCode) {
+        for (std::size_t address = 0; address < limits.codeMap.size(); ++address) {
+            if (limits.codeMap[address] == 0) {
+                mark(address, Mark::NoCode);
+            }
+        }
+    }
     for (const std::uint16_t address : limits.stopAddresses) {
-        stopTable_[address % addressSpace] = 1;
+        mark(address % addressSpace, Mark::StopAddress);
     }
 }
 
@@ -192,6 +220,24 @@ void Processor::enterInterrupt() {
     state_.inInterrupt = true;
     state_.cycles += 2;
     ++state_.callDepth;
+}
+
+// Whether an interrupt may still come and end a jump to itself.
+bool Processor::interruptCanEndLoop() const {
+    const State& s = state_;
+    if (s.inInterrupt) {
+        return false; // nothing is taken before RETR
+    }
+    const bool external = s.interruptEnabled && (!s.intPin || inputMayChange(Input::Int));
+    const TimerMode mode = timer_.mode();
+    const bool counting =
+        mode == TimerMode::Timer || (mode == TimerMode::Counter && inputMayChange(Input::T1));
+    const bool timer = s.timerInterruptEnabled && (s.timerInterruptPending || counting);
+    return external || timer;
+}
+
+bool Processor::inputMayChange(Input input) const {
+    return inputEventsEnd_[static_cast<std::size_t>(input)] > nextInput_;
 }
 
 void Processor::passTimerOverflows() {
@@ -276,14 +322,15 @@ void Processor::requestStop(StopReason reason, unsigned address) {
 
 // The hot state lives in locals; everything that is not an instruction waits
 // until the cycle count reaches `due`, so the loop makes one compare per
-// instruction beside the dispatch, and a table lookup when there are stop addresses.
-template <bool Observed, bool WithStopAddresses>
+// instruction beside the dispatch. Stop addresses and addresses without code
+// hold an opcode that does not exist in the copy the loop dispatches on.
+template <bool Observed>
 RunResult Processor::runLoop(const StepObserver& observer) {
     const std::uint8_t* const rom = rom_.data();
+    const std::uint8_t* const opcodes = opcodes_.data();
     std::uint8_t* const ram = state_.ram.data();
     std::uint8_t* const xram = state_.xram.data();
     const std::uint8_t* const cyclesOf = cycleTable().data();
-    const std::uint8_t* const stopAt = stopTable_.data();
     const auto ramMask = static_cast<unsigned>(ramSizeOf(state_.chip) - 1);
     const std::int64_t runStart = state_.cycles;
 
@@ -327,7 +374,7 @@ RunResult Processor::runLoop(const StepObserver& observer) {
     // A jump that leaves the PC at its own address. (No lambda here calls
     // another: a captured closure would pin the locals in memory.)
     const auto stopIfIdle = [&](unsigned at) {
-        if (pc == at && stopOnIdle_) [[unlikely]] {
+        if (pc == at && stopOnIdle_ && !interruptCanEndLoop()) [[unlikely]] {
             requestStop(StopReason::Idle, at);
             due = cycles;
         }
@@ -336,7 +383,7 @@ RunResult Processor::runLoop(const StepObserver& observer) {
     const auto jumpIf = [&](bool condition, unsigned at) {
         const unsigned target = (pc & pageBits) | rom[pc];
         pc = condition ? target : next(pc);
-        if (pc == at && stopOnIdle_) [[unlikely]] {
+        if (pc == at && stopOnIdle_ && !interruptCanEndLoop()) [[unlikely]] {
             requestStop(StopReason::Idle, at);
             due = cycles;
         }
@@ -378,13 +425,11 @@ RunResult Processor::runLoop(const StepObserver& observer) {
                 continue;
             }
         }
-        if (WithStopAddresses && stopAt[pc] != 0 && cycles != runStart) [[unlikely]] {
-            store();
-            return {StopReason::StopAddress, static_cast<std::uint16_t>(pc)};
-        }
         const unsigned at = pc;
-        const unsigned opcode = rom[at];
+        unsigned opcode = opcodes[at];
+        bool passedMark = false;
         pc = next(at);
+    dispatch:
         // clang-format off
         switch (opcode) {
         case 0x00: // nop
@@ -722,10 +767,23 @@ RunResult Processor::runLoop(const StepObserver& observer) {
             break;
 
         default:
+            if (marks_[at] != Mark::None && !passedMark) {
+                // A run leaves the stop address it starts on.
+                if (marks_[at] == Mark::StopAddress && cycles == runStart) {
+                    opcode = rom[at];
+                    passedMark = true;
+                    goto dispatch;
+                }
+                pc = at;
+                store();
+                return {marks_[at] == Mark::StopAddress ? StopReason::StopAddress
+                                                        : StopReason::LeftCode,
+                        static_cast<std::uint16_t>(at)};
+            }
             pc = at;
             store();
             return {StopReason::UnknownOpcode, static_cast<std::uint16_t>(at),
-                    static_cast<std::uint8_t>(opcode)};
+                    static_cast<std::uint8_t>(rom[at])};
         }
         // clang-format on
         cycles += cyclesOf[opcode];

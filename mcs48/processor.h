@@ -21,10 +21,11 @@ enum class StopReason : std::uint8_t {
     InstructionLimit,
     CycleLimit,
     StopAddress,      // the PC reached one of the stop addresses
-    Idle,             // a jump left the PC at its own address
+    Idle,             // a jump left the PC at its own address, and no interrupt can end it
     Returned,         // a return brought the call depth below the asked value
     InterruptEntered, // after an interrupt entry, when asked to stop there
     UnknownOpcode,    // nothing executed; the PC stays at the opcode
+    LeftCode,         // the PC reached an address without code (see RunLimits::codeMap)
 };
 
 struct RunLimits {
@@ -34,9 +35,17 @@ struct RunLimits {
     // Checked before each instruction except the run's first, so that a run
     // can go on from a stop address.
     std::span<const std::uint16_t> stopAddresses;
-    bool stopOnIdle = false;             // JMP, JMPP or a conditional jump to its own address
+    // JMP, JMPP or a conditional jump to its own address, when no interrupt
+    // can end the loop: neither /INT (enabled, and low now or changed later by
+    // the stimulus) nor the timer (its interrupt enabled and pending, or
+    // counting: in timer mode, or in counter mode with T1 changed later).
+    bool stopOnIdle = false;
     std::optional<int> returnBelowDepth; // step over: depth + 1; run until return: depth
     bool stopAfterInterruptEntry = false;
+    // Empty, or one entry per address of the address space, non-zero where the
+    // program holds code or data. A run that starts on such an address stops
+    // before the first instruction at an address without.
+    std::span<const std::uint8_t> codeMap;
 };
 
 struct RunResult {
@@ -99,12 +108,15 @@ private:
         bool enteredInterrupt = false;
     };
 
-    template <bool Observed, bool WithStopAddresses>
+    template <bool Observed>
     RunResult runLoop(const StepObserver& observer);
     void beginRun(const RunLimits& limits);
     Service serviceEvents();
     std::int64_t dueCycle(std::int64_t cycles, std::uint64_t instructions) const;
     bool interruptDue() const;
+    bool interruptCanEndLoop() const;
+    bool inputMayChange(Input input) const;
+    void markStops(const RunLimits& limits);
     void enterInterrupt();
     void passTimerOverflows();
     void raiseTimerOverflow();
@@ -117,10 +129,20 @@ private:
 
     State state_;
     Timer timer_;
+    // What a run stops before, besides its limits.
+    enum class Mark : std::uint8_t { None, StopAddress, NoCode };
+
     std::array<std::uint8_t, addressSpace> rom_{};
-    std::array<std::uint8_t, addressSpace> stopTable_{}; // non-zero: stop before this address
+    // The run dispatches on a copy of the program memory in which every marked
+    // address holds an opcode that does not exist: marks cost nothing until
+    // the PC reaches one.
+    std::array<std::uint8_t, addressSpace> opcodes_{};
+    std::array<Mark, addressSpace> marks_{};
+    std::vector<std::uint16_t> marked_;
     std::vector<InputEvent> inputs_;
     std::size_t nextInput_ = 0;
+    // For each input, one past the index of its last stimulus event.
+    std::array<std::size_t, 6> inputEventsEnd_{};
     bool t1Seen_ = true; // the T1 level that edges are counted from
     PortListener portListener_;
 

@@ -8,14 +8,15 @@
 
 namespace tovi::mcs48 {
 
-// The chips differ only in internal RAM: 8048/8748/8035 64 bytes,
-// 8049/8749/8039 128 bytes, 8050/8040 256 bytes.
+// The chips, in the order of chipFamilies: they differ only in internal RAM.
 enum class Chip : std::uint8_t { I8048, I8049, I8050 };
 
 int ramSizeOf(Chip chip);
 
 // "8048", "8748", "8035", "8049", … "8040"; nullopt for any other name.
 std::optional<Chip> chipNamed(std::string_view name);
+// The name Tovi shows and stores: "8048", "8049" or "8050".
+std::string_view nameOf(Chip chip);
 
 // The output latches: P1, P2, BUS and the four 4-bit ports of an 8243 expander.
 enum class Port : std::uint8_t { P1, P2, Bus, P4, P5, P6, P7 };
@@ -37,9 +38,18 @@ inline constexpr std::uint8_t pswBankSelect = 0x10;
 inline constexpr std::uint8_t pswOne = 0x08;
 inline constexpr std::uint8_t pswStackPointer = 0x07;
 
-// Where R0–R7 lie in RAM: 0–7, or 24–31 after SEL RB1.
+// Where R0–R7 lie in RAM: 0–7 in bank 0, 24–31 in bank 1 (after SEL RB1).
+inline constexpr int secondBankBase = 24;
 constexpr int registerBaseOf(unsigned psw) {
-    return (psw & pswBankSelect) != 0 ? 24 : 0;
+    return (psw & pswBankSelect) != 0 ? secondBankBase : 0;
+}
+
+// The stack: eight levels of two bytes from RAM 8 on. Level n holds the
+// return address's bits 0–7, then PSW bits 4–7 over the address's bits 8–11.
+inline constexpr int stackBase = 8;
+inline constexpr int stackLevels = 8;
+constexpr int stackLevelAddress(int level) {
+    return stackBase + 2 * level;
 }
 
 struct State {

@@ -193,6 +193,7 @@ struct StopCase {
     const char* expected;
     const char* stimulus = "";
     std::optional<int> returnBelowDepth = {};
+    std::pair<int, int> code = {0, 0}; // addresses from first to before last hold code
 };
 
 TEST(Processor, RunStopsWhereAsked) {
@@ -211,6 +212,48 @@ TEST(Processor, RunStopsWhereAsked) {
          StopReason::InstructionLimit, "PC=011 N=100 IS=0", "0 INT=0"},
         {"returned below depth 1, not at the nested ret", "14 10 @010 14 20 83 @020 83", -1, false,
          never, StopReason::Returned, "PC=002 N=4 DEPTH=0", "", 1},
+        // a jump to itself is idle only when no interrupt can end it
+        {"/INT enabled but high for good", "05 04 01", -1, true, never, StopReason::Idle,
+         "PC=001 N=2"},
+        {"/INT pulsed later: idle after the routine", "05 04 01 @003 93", -1, true, never,
+         StopReason::Idle, "PC=001 N=28 IS=0", "50 INT=0\n52 INT=1"},
+        {"timer running with its interrupt", "25 55 04 02 @007 93", -1, true, never,
+         StopReason::InstructionLimit, "PC=002"},
+        {"timer stopped with its interrupt", "25 04 01", -1, true, never, StopReason::Idle,
+         "PC=001 N=2"},
+        {"counter that T1 never drives", "25 45 04 02", -1, true, never, StopReason::Idle,
+         "PC=002 N=3"},
+        {"counter that T1 drives later", "25 45 04 02", -1, true, never,
+         StopReason::InstructionLimit, "PC=002", "500 T1=0"},
+        {"inside an interrupt routine", "05 04 01 @003 04 03", -1, true, never, StopReason::Idle,
+         "PC=003 IS=1", "0 INT=0"},
+        // stop addresses and code
+        {"the second byte of an instruction", "23 05 04 00", 0x001, false, never,
+         StopReason::InstructionLimit, "A=05"},
+        {"on an opcode that does not exist", "00 01", 0x001, false, never, StopReason::StopAddress,
+         "PC=001 N=1"},
+        {"leaving it first onto no opcode", "01", 0x000, false, never, StopReason::UnknownOpcode,
+         "PC=000 N=0"},
+        {"leaving code",
+         "00 04 10",
+         -1,
+         false,
+         never,
+         StopReason::LeftCode,
+         "PC=010 N=2",
+         "",
+         {},
+         {0, 3}},
+        {"starting outside code",
+         "00 00 00 04 00",
+         -1,
+         false,
+         never,
+         StopReason::InstructionLimit,
+         "N=100",
+         "",
+         {},
+         {1, 2}},
     };
     for (const StopCase& c : cases) {
         Processor processor = loaded(c.program, Chip::I8049, c.stimulus);
@@ -223,6 +266,12 @@ TEST(Processor, RunStopsWhereAsked) {
         limits.maxCycles = c.maxCycles;
         limits.maxInstructions = 100;
         limits.returnBelowDepth = c.returnBelowDepth;
+        std::vector<std::uint8_t> codeMap;
+        if (c.code.second > 0) {
+            codeMap.resize(addressSpace);
+            std::fill(codeMap.begin() + c.code.first, codeMap.begin() + c.code.second, 1);
+            limits.codeMap = codeMap;
+        }
         const RunResult result = processor.run(limits);
         EXPECT_EQ(result.reason, c.reason) << c.name;
         EXPECT_EQ(result.address, processor.state().pc) << c.name;
