@@ -33,6 +33,7 @@ void storeByte(ObjectImage& image, std::int64_t address, std::uint8_t value) {
         return; // never outside the image; the assembler rejects such code beforehand
     }
     image.bytes[static_cast<std::size_t>(address)] = value;
+    image.occupied.set(static_cast<std::size_t>(address));
 }
 
 std::u16string listingRow(int address, std::uint8_t first, const std::uint8_t* second) {

@@ -2,6 +2,7 @@
 // The 2 KiB program-memory image, its address/opcode listing and the binary file.
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@ inline constexpr std::u16string_view listingHeading = u"Adr Opcode";
 
 struct ObjectImage {
     std::array<std::uint8_t, mcs48::imageSize> bytes{};
+    std::bitset<mcs48::imageSize> occupied; // the addresses a byte of the source went to
     int highestAddress = 0;              // highest address holding a byte of any code-bearing line
     std::vector<std::u16string> listing; // the heading, then one row per code-bearing line
     // For each listing row: the source line that produced it and its address;

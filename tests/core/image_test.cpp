@@ -23,7 +23,9 @@ TEST(Image, ListsEachCodeLineAtFixedWidthAndStoresItsBytes) {
                                          {4, 0x83}, {0x7F, 0xFF}, {0x7FE, 0x04}, {0x7FF, 0x02}};
     for (const auto& [address, value] : bytes) {
         EXPECT_EQ(image.bytes[static_cast<std::size_t>(address)], value) << address;
+        EXPECT_TRUE(image.occupied.test(static_cast<std::size_t>(address))) << address;
     }
+    EXPECT_EQ(image.occupied.count(), std::size(bytes)); // the fill byte at 003H is no code
 }
 
 TEST(Image, NamesTheBinaryFileByReplacingOnlyTheExtension) {
