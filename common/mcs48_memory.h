@@ -29,6 +29,10 @@ constexpr unsigned nextProgramAddress(unsigned address) {
     return (address & imageSize) | ((address + 1) & highestImageAddress);
 }
 
+// Where an interrupt entry calls to: /INT, then the timer/counter overflow.
+inline constexpr unsigned externalInterruptVector = 0x003;
+inline constexpr unsigned timerInterruptVector = 0x007;
+
 // A machine cycle takes 15 periods of the crystal: 2.5 µs at 6 MHz.
 inline constexpr int oscillatorPeriodsPerCycle = 15;
 

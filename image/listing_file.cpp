@@ -4,19 +4,11 @@
 #include <map>
 #include <vector>
 
+#include "common/hex_text.h"
 #include "common/text.h"
 
 namespace tovi {
 namespace {
-
-std::string hexText(unsigned value, int digits) {
-    static constexpr char hexDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
-        text.push_back(hexDigits[(value >> shift) & 0xF]);
-    }
-    return text;
-}
 
 std::string byteText(std::u16string_view bits) {
     unsigned value = 0;

@@ -2,16 +2,12 @@
 
 #include <vector>
 
+#include "common/hex_text.h"
 #include "common/mcs48_memory.h"
 #include "mcs48/instruction_set.h"
 
 namespace tovi::mcs48 {
 namespace {
-
-// The program counter after fetching the byte at `address`: only bits 0–10 count up.
-int nextAddress(int address) {
-    return (address & imageSize) | ((address + 1) & highestImageAddress);
-}
 
 // Writes an instruction with its target spelt as the caller wants it.
 std::string composeText(std::uint8_t opcode, std::uint8_t operand, const std::string& target) {
@@ -39,27 +35,14 @@ std::string dataText(std::uint8_t byte) {
     return "db " + hexNumber(byte, 2);
 }
 
-std::string hexDigits(unsigned value, int digits) {
-    std::string text;
-    appendHex(text, value, digits);
-    return text;
-}
-
 std::string labelOf(int address) {
-    return "L" + hexDigits(static_cast<unsigned>(address), 3);
+    return "L" + hexText(static_cast<unsigned>(address), 3);
 }
 
 } // namespace
 
-void appendHex(std::string& out, unsigned value, int digits) {
-    static constexpr char digitChars[] = "0123456789ABCDEF";
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
-        out += digitChars[(value >> shift) & 0xF];
-    }
-}
-
 std::string hexNumber(unsigned value, int digits) {
-    std::string text = hexDigits(value, digits);
+    std::string text = hexText(value, digits);
     if (text.front() > '9') {
         text.insert(text.begin(), '0');
     }
@@ -72,7 +55,8 @@ std::optional<int> jumpTarget(int address, std::uint8_t opcode, std::uint8_t ope
         return (opcode >> 5) * pageSize | operand;
     }
     if (instruction.jumps()) {
-        const int page = pageOf(nextAddress(address));
+        const int page =
+            pageOf(static_cast<int>(nextProgramAddress(static_cast<unsigned>(address))));
         return page * pageSize | operand;
     }
     return std::nullopt;
@@ -102,12 +86,12 @@ std::string displayListing(std::span<const std::uint8_t> image) {
     for (int address = 0; address < static_cast<int>(image.size());) {
         const Disassembly instruction = disassemble(image, address);
         const auto at = static_cast<std::size_t>(address);
-        std::string bytes = hexDigits(image[at], 2);
+        std::string bytes = hexText(image[at], 2);
         if (instruction.length == 2) {
-            bytes += " " + hexDigits(image[at + 1], 2);
+            bytes += " " + hexText(image[at + 1], 2);
         }
         bytes.resize(5, ' ');
-        listing += hexDigits(static_cast<unsigned>(address), 3) + ": " + bytes + "  " +
+        listing += hexText(static_cast<unsigned>(address), 3) + ": " + bytes + "  " +
                    instruction.text + "\n";
         address += instruction.length;
     }

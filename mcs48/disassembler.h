@@ -9,9 +9,6 @@
 
 namespace tovi::mcs48 {
 
-// Appends `digits` capital hex digits of the value.
-void appendHex(std::string& out, unsigned value, int digits);
-
 // A number as the assembler writes hexadecimal: `digits` capital hex digits,
 // a leading 0 when the first is a letter, then "H" ("01H", "0FFH", "7FFH", "0A00H").
 std::string hexNumber(unsigned value, int digits);

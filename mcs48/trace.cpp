@@ -2,6 +2,9 @@
 
 #include <charconv>
 
+#include "common/hex_text.h"
+#include "common/mcs48_memory.h"
+
 namespace tovi::mcs48 {
 namespace {
 
@@ -47,7 +50,7 @@ void appendStateTokens(std::string& out, const State& state) {
 
 void TraceFormatter::append(std::string& out, const Step& step, const State& state) {
     if (step.kind == Step::Kind::InterruptEntry) {
-        out += "INT -> ";
+        out += step.vector == timerInterruptVector ? "TIMER -> " : "INT -> ";
         appendHex(out, step.vector, 3);
         out += '\n';
         return;

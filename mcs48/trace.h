@@ -21,7 +21,8 @@ void appendStateTokens(std::string& out, const State& state);
 class TraceFormatter {
 public:
     // Appends "12 00B: 03 01 add a,#01H | <state tokens>" for an instruction
-    // (12: instructions so far) or "INT -> 003" for an interrupt entry, and a line end.
+    // (12: instructions so far), or "INT -> 003" or "TIMER -> 007" for an
+    // interrupt entry, and a line end.
     void append(std::string& out, const Step& step, const State& state);
 
 private:
