@@ -2,7 +2,9 @@
 
 #include <cctype>
 #include <charconv>
-#include <iostream>
+
+#include "app/output.h"
+#include "common/text.h"
 
 namespace tovi {
 namespace {
@@ -48,11 +50,12 @@ public:
     }
 };
 
+// Digits only: no sign, no blanks.
 std::optional<long long> parseNumber(std::string_view text, int base) {
     long long value = 0;
     const auto* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value, base);
-    if (text.empty() || error != std::errc() || stop != end) {
+    if (text.empty() || text.front() == '-' || error != std::errc() || stop != end) {
         return std::nullopt;
     }
     return value;
@@ -97,7 +100,9 @@ std::optional<int> CommandLine::parse(int argc, const char* const* argv) {
     try {
         app_.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        std::cout << app_.help();
+        StandardOutput out(program_);
+        out.buffer() = app_.help();
+        out.flush();
         return 0;
     } catch (const CLI::ParseError& error) {
         return usageError(germanMessage(error));
@@ -106,9 +111,13 @@ std::optional<int> CommandLine::parse(int argc, const char* const* argv) {
 }
 
 int CommandLine::usageError(std::string_view message) const {
-    std::cerr << program_ << ": " << message << "\n"
-              << formatter_->make_usage(&app_, program_) << "Mehr mit: " << program_ << " --help\n";
+    reportError(program_, message);
+    std::cerr << formatter_->make_usage(&app_, program_) << "Mehr mit: " << program_ << " --help\n";
     return exitUsage;
+}
+
+std::string quotedValue(std::string_view value) {
+    return "'" + excerpt(value) + "'";
 }
 
 CLI::Validator oneOf(std::vector<std::string> allowed) {
@@ -123,7 +132,7 @@ CLI::Validator oneOf(std::vector<std::string> allowed) {
                     return std::string();
                 }
             }
-            return "erwartet " + list + ", nicht '" + value + "'";
+            return "erwartet " + list + ", nicht " + quotedValue(value);
         },
         "", "");
 }
@@ -142,7 +151,7 @@ CLI::Validator decimalInRange(long long lowest, long long highest) {
             const auto number = parseNumber(value, 10);
             if (!number || *number < lowest || *number > highest) {
                 return "erwartet eine Dezimalzahl von " + rangeText(lowest, highest, false) +
-                       ", nicht '" + value + "'";
+                       ", nicht " + quotedValue(value);
             }
             return std::string();
         },
@@ -155,7 +164,7 @@ CLI::Validator hexInRange(long long lowest, long long highest) {
             const auto number = parseNumber(hexDigitsOf(value), 16);
             if (!number || *number < lowest || *number > highest) {
                 return "erwartet eine Hexadezimalzahl von " + rangeText(lowest, highest, true) +
-                       ", nicht '" + value + "'";
+                       ", nicht " + quotedValue(value);
             }
             return std::string();
         },

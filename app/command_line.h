@@ -36,6 +36,9 @@ private:
     std::shared_ptr<CLI::Formatter> formatter_;
 };
 
+// A value as a message quotes it: in single quotes, at most 80 characters.
+std::string quotedValue(std::string_view value);
+
 // Accepts exactly one of the listed texts.
 CLI::Validator oneOf(std::vector<std::string> choices);
 
@@ -45,7 +48,7 @@ CLI::Validator upperCase();
 // Accepts any text but the empty one; `what` names what is expected ("einen Dateinamen").
 CLI::Validator nonEmpty(std::string what);
 
-// Accepts a decimal number from `lowest` to `highest`.
+// Accepts a decimal number from `lowest` to `highest`, digits only.
 CLI::Validator decimalInRange(long long lowest, long long highest);
 
 // Accepts a hexadecimal number from `lowest` to `highest`, with or without a

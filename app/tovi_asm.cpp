@@ -1,13 +1,13 @@
 // tovi-asm: assembles an MCS-48 source file exactly as F5 in the workbench does.
 
-#include <cstdio>
-#include <iostream>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/output.h"
 #include "assembler/warnings.h"
 #include "common/file_io.h"
 #include "common/source_text.h"
@@ -17,9 +17,12 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr int exitSuccess = 0;
 constexpr int exitAssemblyFailed = 1;
 constexpr int exitIoFailed = 2;
+constexpr std::string_view program = "tovi-asm";
 
 struct Options {
     std::string fill = "00";
@@ -62,8 +65,8 @@ void describeOptions(tovi::CommandLine& commandLine, Options& options) {
         ->required();
 }
 
-void printLine(std::u16string_view text) {
-    std::cout << tovi::toUtf8(tovi::withoutControlCharacters(text)) << '\n';
+void printLine(tovi::StandardOutput& out, std::u16string_view text) {
+    out.line(tovi::toUtf8(tovi::withoutControlCharacters(text)));
 }
 
 // "Zeile: 20 -> Syntaxfehler" as "blink.asm:20: Syntaxfehler", the form editors jump to.
@@ -79,28 +82,58 @@ std::u16string gnuForm(std::u16string_view line, std::u16string_view source) {
            std::u16string(line.substr(separator + arrow.size()));
 }
 
+// The image file: -o's, or the one beside the source.
+fs::path imagePath(const Options& options) {
+    if (!options.outputPath.empty()) {
+        return options.outputPath;
+    }
+    return tovi::binaryPathFor(options.sourcePath, options.format == "hex" ? "hex" : "bin");
+}
+
+// Why the files would overwrite one another, or nothing when the source,
+// the image and the listing are three files.
+std::optional<std::string> clashingFiles(const Options& options) {
+    const fs::path image = imagePath(options);
+    const std::string imageNamed =
+        options.outputPath.empty() ? "die Binärdatei " + image.native() : "-o " + image.native();
+    const std::string notReplaced = " ist die Quelldatei selbst; sie wird nicht überschrieben";
+    if (tovi::isSameFile(image, options.sourcePath)) {
+        return imageNamed + notReplaced;
+    }
+    if (options.listingPath.empty()) {
+        return std::nullopt;
+    }
+    const std::string listingNamed = "--listing " + options.listingPath;
+    if (tovi::isSameFile(options.listingPath, options.sourcePath)) {
+        return listingNamed + notReplaced;
+    }
+    if (tovi::isSameFile(options.listingPath, image)) {
+        return listingNamed + " ist auch die Binärdatei; nichts wird geschrieben";
+    }
+    return std::nullopt;
+}
+
 // The listing file; false, with a line on standard error, when it cannot be written.
 bool writeListing(const Options& options, const std::vector<std::u16string>& lines,
                   const tovi::Assembler& assembler) {
-    if (tovi::isSameFile(options.listingPath, options.sourcePath) ||
-        !tovi::writeFileAtomically(options.listingPath,
+    if (!tovi::writeFileAtomically(options.listingPath,
                                    tovi::fullListing(lines, assembler.lineTable()))) {
-        std::cerr << "tovi-asm: die Liste " << options.listingPath
-                  << " konnte nicht geschrieben werden\n";
+        tovi::reportError(program,
+                          "die Liste " + options.listingPath + " konnte nicht geschrieben werden");
         return false;
     }
     return true;
 }
 
-int run(const Options& options) {
+int run(const Options& options, tovi::StandardOutput& out) {
     const auto bytes = tovi::readBytesUpToNul(options.sourcePath);
     if (!bytes) {
-        std::cerr << "tovi-asm: " << options.sourcePath << " kann nicht gelesen werden\n";
+        tovi::reportError(program, options.sourcePath + " kann nicht gelesen werden");
         return exitIoFailed;
     }
     const std::vector<std::u16string> lines = tovi::splitLines(tovi::decodeSourceBytes(*bytes));
     if (tovi::holdsOnlyBlanks(lines)) {
-        printLine(tovi::nothingToAssemble);
+        printLine(out, tovi::nothingToAssemble);
         return exitAssemblyFailed;
     }
 
@@ -108,14 +141,13 @@ int run(const Options& options) {
     const tovi::StatusSink collect = [&](std::u16string_view line) {
         statusLines.emplace_back(line);
     };
-    const std::u16string sourcePath = tovi::fromUtf8(options.sourcePath);
-    const std::u16string outputPath = tovi::fromUtf8(options.outputPath);
     const std::uint8_t fillByte = options.fill == "00" ? 0x00 : 0xFF;
     const auto format =
         options.format == "hex" ? tovi::ImageFormat::IntelHex : tovi::ImageFormat::Binary;
     tovi::Assembler assembler;
-    const tovi::AssemblyResult result =
-        assembler.assemble({lines, sourcePath, outputPath, fillByte, format}, collect);
+    const tovi::AssemblyResult result = assembler.assemble(
+        {lines, fs::path(options.sourcePath), fs::path(options.outputPath), fillByte, format},
+        collect);
     const bool succeeded = result.outcome == tovi::AssemblyOutcome::Succeeded;
     if (succeeded && options.warn) {
         tovi::reportWarnings(assembler.lineTable(), collect);
@@ -126,14 +158,15 @@ int run(const Options& options) {
         // only its heading when the run failed.
         if (succeeded) {
             for (const auto& row : result.image.listing) {
-                printLine(row);
+                printLine(out, row);
             }
         } else {
-            printLine(tovi::listingHeading);
+            printLine(out, tovi::listingHeading);
         }
     }
+    const std::u16string sourceShown = tovi::fromUtf8(options.sourcePath);
     for (const auto& line : statusLines) {
-        printLine(options.errors == "gnu" ? gnuForm(line, sourcePath) : line);
+        printLine(out, options.errors == "gnu" ? gnuForm(line, sourceShown) : line);
     }
     if (!succeeded) {
         return exitAssemblyFailed;
@@ -142,7 +175,7 @@ int run(const Options& options) {
         return exitIoFailed;
     }
     if (result.binaryPath && result.binaryPath->empty()) {
-        std::cerr << "tovi-asm: die Binärdatei konnte nicht geschrieben werden\n";
+        tovi::reportError(program, "die Binärdatei konnte nicht geschrieben werden");
         return exitIoFailed;
     }
     return exitSuccess;
@@ -151,22 +184,25 @@ int run(const Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::ios::sync_with_stdio(false);
     tovi::CommandLine commandLine(
-        "tovi-asm",
+        std::string(program),
         "Assembliert QUELLE wie F5 in Tovi und schreibt das Abbild neben die Quelle\n"
         "(Endung .bin, mit --format hex .hex) oder nach DATEI.",
         "Exit-Status: 0 ohne Fehler, 1 bei Fehlern im Quelltext oder leerer Quelle,\n"
-        "2 bei falschem Aufruf, unlesbarer Quelle oder nicht schreibbarer Binärdatei.");
+        "2 bei falschem Aufruf, unlesbarer Quelle, nicht schreibbarer Binärdatei oder\n"
+        "Ausgabe, oder wenn Quelle, Binärdatei und Liste nicht drei verschiedene Dateien\n"
+        "sind.");
     Options options;
     describeOptions(commandLine, options);
     if (const auto exitStatus = commandLine.parse(argc, argv)) {
         return *exitStatus;
     }
-    if (!options.outputPath.empty() && tovi::isSameFile(options.outputPath, options.sourcePath)) {
-        std::cerr << "tovi-asm: -o " << options.outputPath
-                  << " ist die Quelldatei selbst; sie wird nicht überschrieben\n";
+    if (const auto clash = clashingFiles(options)) {
+        tovi::reportError(program, *clash);
         return exitIoFailed;
     }
-    return run(options);
+    tovi::StandardOutput out(program);
+    const int exitStatus = run(options, out);
+    out.flush();
+    return exitStatus;
 }

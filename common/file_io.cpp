@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -27,16 +28,20 @@ std::optional<std::ifstream> openRegularFile(const fs::path& path) {
     return in;
 }
 
-// Reads chunks until the end, or until `stop` says the bytes so far suffice.
+// Reads chunks until the end, until `count` bytes are read, or until `stop`
+// says the bytes so far suffice.
 template <typename Stop>
-std::optional<std::string> readChunks(const fs::path& path, Stop stop) {
+std::optional<std::string> readChunks(const fs::path& path, std::size_t count, Stop stop) {
     auto in = openRegularFile(path);
     if (!in) {
         return std::nullopt;
     }
     std::string bytes;
     char buffer[chunkSize];
-    while (in->read(buffer, sizeof buffer) || in->gcount() > 0) {
+    const auto wanted = [&] {
+        return static_cast<std::streamsize>(std::min(sizeof buffer, count - bytes.size()));
+    };
+    while (bytes.size() < count && (in->read(buffer, wanted()) || in->gcount() > 0)) {
         bytes.append(buffer, static_cast<std::size_t>(in->gcount()));
         if (stop(bytes)) {
             return bytes;
@@ -97,13 +102,13 @@ bool writeAll(std::FILE* file, std::string_view bytes) {
 
 } // namespace
 
+std::optional<std::string> readFileStart(const fs::path& path, std::size_t count) {
+    return readChunks(path, count, [](const std::string&) { return false; });
+}
+
 std::optional<std::string> readFileBytes(const fs::path& path, std::size_t limit) {
-    bool tooLarge = false;
-    auto bytes = readChunks(path, [&](const std::string& read) {
-        tooLarge = read.size() > limit;
-        return tooLarge;
-    });
-    if (tooLarge) {
+    auto bytes = readFileStart(path, limit == std::string::npos ? limit : limit + 1);
+    if (bytes && bytes->size() > limit) {
         return std::nullopt;
     }
     return bytes;
@@ -111,7 +116,7 @@ std::optional<std::string> readFileBytes(const fs::path& path, std::size_t limit
 
 std::optional<std::string> readBytesUpToNul(const fs::path& path) {
     std::size_t searched = 0;
-    auto bytes = readChunks(path, [&](const std::string& read) {
+    auto bytes = readChunks(path, std::string::npos, [&](const std::string& read) {
         const bool found = read.find('\0', searched) != std::string::npos;
         searched = read.size();
         return found;
@@ -151,7 +156,16 @@ bool writeFileAtomically(const fs::path& path, std::string_view bytes) {
 
 bool isSameFile(const fs::path& a, const fs::path& b) {
     std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
+    if (fs::exists(a, error) && fs::exists(b, error)) {
+        return fs::equivalent(a, b, error) && !error;
+    }
+    const auto normalised = [](const fs::path& path) -> std::optional<fs::path> {
+        std::error_code failed;
+        fs::path result = fs::weakly_canonical(fs::absolute(path, failed), failed);
+        return failed || path.empty() ? std::nullopt : std::optional(result);
+    };
+    const auto first = normalised(a);
+    return first && first == normalised(b);
 }
 
 fs::path toPath(std::u16string_view text) {

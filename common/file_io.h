@@ -14,6 +14,10 @@ namespace tovi {
 std::optional<std::string> readFileBytes(const std::filesystem::path& path,
                                          std::size_t limit = std::string::npos);
 
+// The first `count` bytes of a regular file, or all of it when it is shorter;
+// nothing when it cannot be read. Reads no further, however large the file is.
+std::optional<std::string> readFileStart(const std::filesystem::path& path, std::size_t count);
+
 // The bytes of a regular file up to its first NUL byte; reading stops there,
 // however large the file is.
 std::optional<std::string> readBytesUpToNul(const std::filesystem::path& path);
@@ -26,7 +30,9 @@ std::optional<std::string> readBytesUpToNul(const std::filesystem::path& path);
 // permissions carry over. Returns false when nothing was written.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-// Whether two paths name the same existing file, however they are spelled.
+// Whether two paths name the same file, however they are spelled: existing
+// files by identity (links included), others by their normalised absolute
+// path, so that two names of a file yet to be written count as one.
 bool isSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // A path given as UTF-16 text, for the file system.

@@ -101,6 +101,23 @@ std::u16string withoutControlCharacters(std::u16string_view text) {
     return shown;
 }
 
+std::string printableText(std::string_view bytes) {
+    return toUtf8(withoutControlCharacters(fromUtf8(bytes)));
+}
+
+std::string excerpt(std::string_view utf8, std::size_t limit) {
+    const auto startsCharacter = [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    };
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (startsCharacter(utf8[i]) && characters++ == limit) {
+            return std::string(utf8.substr(0, i)) + "…";
+        }
+    }
+    return std::string(utf8);
+}
+
 bool LineCursor::next(std::u16string_view& line) {
     if (done_) {
         return false;

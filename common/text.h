@@ -34,6 +34,14 @@ std::int32_t readDigits(std::u16string_view digits, int base);
 // escape sequences to a terminal.
 std::u16string withoutControlCharacters(std::u16string_view text);
 
+// Bytes from outside (file names, file content, arguments) as UTF-8 that a
+// terminal may show: decoded leniently, control characters as above.
+std::string printableText(std::string_view bytes);
+
+// At most `limit` characters of UTF-8 text, with "…" when it had more, so
+// that a message quotes a bad line of any length in a few words.
+std::string excerpt(std::string_view utf8, std::size_t limit = 80);
+
 // Walks the lines of a text: CR LF, LF and a lone CR each end a line, and n
 // line ends give n + 1 lines, so an empty text is one empty line.
 class LineCursor {

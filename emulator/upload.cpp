@@ -19,7 +19,7 @@ namespace {
 constexpr std::string_view replyLineEnd = "\r\n";
 
 // A whole bank as Intel HEX takes under 6 KiB; a larger file is no image.
-constexpr std::uintmax_t largestHexFile = 64 * 1024;
+constexpr std::size_t largestHexFile = 64 * 1024;
 
 // The image's bytes at the start of a zero-filled buffer of whole blocks, or
 // the reason why there are none.
@@ -43,27 +43,17 @@ UploadBuffer imageOf(const std::string& content) {
     return {std::move(hex.bytes), {}};
 }
 
-UploadBuffer readUploadBuffer(std::u16string_view binaryPath) {
-    const std::filesystem::path path = toPath(binaryPath);
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) {
-        return {{}, u"Datei nicht gefunden"};
-    }
-    const auto size = std::filesystem::file_size(path, error);
-    if (error) {
-        return {{}, u"Datei nicht gefunden"};
-    }
-    if (size > largestHexFile) {
-        return {{}, u"Datei zu groß"};
-    }
-    if (size == 0) {
-        return {{}, u"Datei leer"};
-    }
+UploadBuffer readUploadBuffer(const std::filesystem::path& path) {
     // Read only: a write-protected file uploads like any other.
-    const auto content = readFileBytes(path);
+    const auto content = readFileStart(path, largestHexFile + 1);
     if (!content) {
         return {{}, u"Datei nicht gefunden"};
+    }
+    if (content->size() > largestHexFile) {
+        return {{}, u"Datei zu groß"};
+    }
+    if (content->empty()) {
+        return {{}, u"Datei leer"};
     }
     UploadBuffer buffer = imageOf(*content);
     const std::size_t blockCount = (buffer.bytes.size() + uploadBlockSize - 1) / uploadBlockSize;
@@ -220,11 +210,12 @@ UploadEnvironment systemEnvironment(StatusSink appendStatus) {
     return environment;
 }
 
-UploadOutcome uploadToEmulator(std::u16string_view binaryPath, const EmulatorSettings& emulator,
-                               SerialPort& port, const UploadEnvironment& environment) {
+UploadOutcome uploadToEmulator(const std::filesystem::path& binaryPath,
+                               const EmulatorSettings& emulator, SerialPort& port,
+                               const UploadEnvironment& environment) {
     const UploadBuffer buffer = readUploadBuffer(binaryPath);
     if (buffer.bytes.empty()) {
-        environment.appendStatus(std::u16string(binaryPath) + u" - " + buffer.refusal);
+        environment.appendStatus(fromUtf8(binaryPath.native()) + u" - " + buffer.refusal);
         return UploadOutcome::FileRefused;
     }
     const std::u16string portName(effectiveComPort(emulator));

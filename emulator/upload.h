@@ -2,6 +2,7 @@
 // F6: sends a binary file to the EPROM emulator and shows its replies.
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string_view>
 
@@ -43,11 +44,14 @@ enum class UploadOutcome {
     Cancelled,      // the user cancelled; the sequence stopped there
 };
 
-// Sends the file named binaryPath through `port` as the emulator expects it.
-// Every reply and every failure becomes a status line. An empty port name or
-// EPROM type stands for the defaults; flags other than 1 are sent as 0.
-UploadOutcome uploadToEmulator(std::u16string_view binaryPath, const EmulatorSettings& emulator,
-                               SerialPort& port, const UploadEnvironment& environment);
+// Sends the file named binaryPath through `port` as the emulator expects it:
+// an Intel HEX file (see looksLikeIntelHex) as the image its records give,
+// any other file of up to 2048 bytes as it is. Every reply and every failure
+// becomes a status line. An empty port name or EPROM type stands for the
+// defaults; flags other than 1 are sent as 0.
+UploadOutcome uploadToEmulator(const std::filesystem::path& binaryPath,
+                               const EmulatorSettings& emulator, SerialPort& port,
+                               const UploadEnvironment& environment);
 
 enum class WaitOutcome { Answered, Silent, PortFailed, Cancelled };
 

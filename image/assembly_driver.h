@@ -3,6 +3,7 @@
 // ordering by address, the image and the summary line.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -23,8 +24,8 @@ enum class AssemblyOutcome { NothingToAssemble, Failed, Succeeded };
 
 struct AssemblyRequest {
     std::span<const std::u16string> lines; // the source, one entry per editor line
-    std::u16string_view sourcePath;        // names the binary file; empty: none is written
-    std::u16string_view binaryPathOverride;
+    std::filesystem::path sourcePath;      // names the binary file; empty: none is written
+    std::filesystem::path binaryPathOverride;
     std::uint8_t fillByte = 0x00;
     ImageFormat format = ImageFormat::Binary;
 };

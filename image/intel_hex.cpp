@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/hex_text.h"
 #include "common/text.h"
 
 namespace tovi {
@@ -11,27 +12,25 @@ namespace {
 constexpr std::size_t bytesPerRecord = 16;
 constexpr int dataRecord = 0x00;
 constexpr int endRecord = 0x01;
-
-void appendHexByte(std::string& out, unsigned value) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    out.push_back(digits[(value >> 4) & 0xF]);
-    out.push_back(digits[value & 0xF]);
-}
+constexpr int segmentBaseRecord = 0x02; // bits 4–19 of the addresses that follow
+constexpr int startSegmentRecord = 0x03;
+constexpr int linearBaseRecord = 0x04; // bits 16–31 of the addresses that follow
+constexpr int startLinearRecord = 0x05;
 
 // ":" + count + address + type + data + checksum, which makes the bytes sum to 0.
 std::string record(unsigned address, int type, std::span<const std::uint8_t> data) {
     std::string line = ":";
     unsigned sum = static_cast<unsigned>(data.size()) + (address >> 8) + (address & 0xFF) +
                    static_cast<unsigned>(type);
-    appendHexByte(line, static_cast<unsigned>(data.size()));
-    appendHexByte(line, address >> 8);
-    appendHexByte(line, address & 0xFF);
-    appendHexByte(line, static_cast<unsigned>(type));
+    appendHex(line, static_cast<unsigned>(data.size()), 2);
+    appendHex(line, address >> 8, 2);
+    appendHex(line, address & 0xFF, 2);
+    appendHex(line, static_cast<unsigned>(type), 2);
     for (const std::uint8_t byte : data) {
-        appendHexByte(line, byte);
+        appendHex(line, byte, 2);
         sum += byte;
     }
-    appendHexByte(line, (0x100 - (sum & 0xFF)) & 0xFF);
+    appendHex(line, (0x100 - (sum & 0xFF)) & 0xFF, 2);
     return line + "\r\n";
 }
 
@@ -48,15 +47,15 @@ std::optional<int> hexDigit(char c) {
     return std::nullopt;
 }
 
-// The bytes a record line spells after its ":", or nothing for a malformed line.
-std::optional<std::vector<std::uint8_t>> recordBytes(std::string_view line) {
-    if (line.size() < 11 || line.front() != ':' || line.size() % 2 == 0) {
+// The bytes a record spells after its ":", or nothing for a malformed record.
+std::optional<std::vector<std::uint8_t>> recordBytes(std::string_view record) {
+    if (record.size() < 11 || record.front() != ':' || record.size() % 2 == 0) {
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 1; i + 1 < line.size(); i += 2) {
-        const auto high = hexDigit(line[i]);
-        const auto low = hexDigit(line[i + 1]);
+    for (std::size_t i = 1; i + 1 < record.size(); i += 2) {
+        const auto high = hexDigit(record[i]);
+        const auto low = hexDigit(record[i + 1]);
         if (!high || !low) {
             return std::nullopt;
         }
@@ -68,15 +67,69 @@ std::optional<std::vector<std::uint8_t>> recordBytes(std::string_view line) {
     return bytes;
 }
 
-std::string_view withoutLineEnd(std::string_view line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
-        line.remove_suffix(1);
-    }
-    return line;
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view whiteSpace = " \t\r\n";
+constexpr std::string_view blanks = " \t\r";
+// What editors and old tools leave after the end: white space, NUL bytes and
+// the DOS end-of-file byte.
+constexpr std::string_view trailer = std::string_view(" \t\r\n\0\x1A", 6);
+
+std::string_view withoutByteOrderMark(std::string_view text) {
+    return text.starts_with(byteOrderMark) ? text.substr(byteOrderMark.size()) : text;
 }
 
 HexImage refused(int lineNumber, std::u16string_view what) {
     return {{}, u"Zeile " + decimalText(lineNumber) + u": " + std::u16string(what)};
+}
+
+// Walks the records of a text: one per line, blanks around it.
+class RecordCursor {
+public:
+    explicit RecordCursor(std::string_view text) : text_(withoutByteOrderMark(text)) {}
+
+    // The next record, or an empty view at the end of the text; `line` is its line.
+    std::string_view next() {
+        skip(whiteSpace);
+        // A record goes on to the next white space, NUL or 1AH; one that begins
+        // with NUL or 1AH is no record.
+        const std::size_t end = std::min(text_.find_first_of(trailer, at_ + 1), text_.size());
+        const std::string_view record = text_.substr(at_, end - at_);
+        line_ = lineAt(at_);
+        at_ = end;
+        return record;
+    }
+    // Whether the record just read stands alone on its line.
+    bool recordEndsLine() {
+        skip(blanks);
+        return at_ == text_.size() || text_[at_] == '\n';
+    }
+    // Whether nothing but white space, NUL and 1AH follows.
+    bool onlyTrailerLeft() const {
+        return text_.find_first_not_of(trailer, at_) == std::string_view::npos;
+    }
+    int line() const { return line_; }
+
+private:
+    void skip(std::string_view characters) {
+        at_ = std::min(text_.find_first_not_of(characters, at_), text_.size());
+    }
+    int lineAt(std::size_t position) const {
+        return 1 + static_cast<int>(std::count(
+                       text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(position), '\n'));
+    }
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+    int line_ = 1;
+};
+
+std::vector<std::uint8_t> imageBytes(const std::vector<int>& image) {
+    const auto highest = std::find_if(image.rbegin(), image.rend(), [](int b) { return b >= 0; });
+    std::vector<std::uint8_t> bytes;
+    for (auto byte = image.begin(); byte != highest.base(); ++byte) {
+        bytes.push_back(static_cast<std::uint8_t>(*byte < 0 ? 0xFF : *byte));
+    }
+    return bytes;
 }
 
 } // namespace
@@ -91,63 +144,59 @@ std::string toIntelHex(std::span<const std::uint8_t> image) {
 }
 
 bool looksLikeIntelHex(std::string_view bytes) {
-    const auto isText = [](char c) { return c == '\r' || c == '\n' || (c >= 0x20 && c < 0x7F); };
-    return bytes.starts_with(':') && std::all_of(bytes.begin(), bytes.end(), isText);
+    const std::string_view text = withoutByteOrderMark(bytes);
+    const auto first = text.find_first_not_of(whiteSpace);
+    return first != std::string_view::npos && text[first] == ':';
 }
 
 HexImage fromIntelHex(std::string_view text, int highestAddress) {
     std::vector<int> image(static_cast<std::size_t>(highestAddress) + 1, -1);
-    int lineNumber = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        const std::string_view line = withoutLineEnd(text.substr(start, end - start));
-        start = end + 1;
-        ++lineNumber;
-        if (line.empty()) {
-            continue;
-        }
-        const auto bytes = recordBytes(line);
-        if (!bytes) {
-            return refused(lineNumber, u"kein gültiger Intel-HEX-Datensatz");
+    RecordCursor cursor(text);
+    int lastLine = 1;
+    for (std::string_view record = cursor.next(); !record.empty(); record = cursor.next()) {
+        lastLine = cursor.line();
+        const auto bytes = recordBytes(record);
+        if (!bytes || !cursor.recordEndsLine()) {
+            return refused(lastLine, u"kein gültiger Intel-HEX-Datensatz");
         }
         unsigned sum = 0;
         for (const std::uint8_t byte : *bytes) {
             sum += byte;
         }
         if ((sum & 0xFF) != 0) {
-            return refused(lineNumber, u"Prüfsumme falsch");
+            return refused(lastLine, u"Prüfsumme falsch");
         }
+        const int count = (*bytes)[0];
         const int type = (*bytes)[3];
+        const bool zeroBase = count == 2 && (*bytes)[4] == 0 && (*bytes)[5] == 0;
         if (type == endRecord) {
-            const int highest = static_cast<int>(
-                std::find_if(image.rbegin(), image.rend(), [](int b) { return b >= 0; }).base() -
-                image.begin());
-            HexImage result;
-            for (int i = 0; i < highest; ++i) {
-                const int byte = image[static_cast<std::size_t>(i)];
-                result.bytes.push_back(static_cast<std::uint8_t>(byte < 0 ? 0xFF : byte));
+            if (!cursor.onlyTrailerLeft()) {
+                return refused(lastLine, u"Text nach dem Endedatensatz");
             }
+            HexImage result{imageBytes(image), {}};
             if (result.bytes.empty()) {
-                return refused(lineNumber, u"keine Daten vor dem Endedatensatz");
+                return refused(lastLine, u"keine Daten vor dem Endedatensatz");
             }
             return result;
         }
+        if (type == startSegmentRecord || type == startLinearRecord ||
+            ((type == segmentBaseRecord || type == linearBaseRecord) && zeroBase)) {
+            continue; // a start address means nothing to an EPROM; a base of 0 changes nothing
+        }
         if (type != dataRecord) {
-            return refused(lineNumber,
+            return refused(lastLine,
                            u"Datensatztyp " + decimalText(type) + u" wird nicht unterstützt");
         }
         const int address = (*bytes)[1] << 8 | (*bytes)[2];
-        const int count = (*bytes)[0];
         if (address + count - 1 > highestAddress) {
-            return refused(lineNumber, u"Adresse außerhalb des Programmspeichers");
+            return refused(lastLine, u"Adresse außerhalb des Programmspeichers");
         }
         for (int i = 0; i < count; ++i) {
             image[static_cast<std::size_t>(address + i)] =
                 (*bytes)[static_cast<std::size_t>(4 + i)];
         }
     }
-    return refused(lineNumber, u"Endedatensatz fehlt");
+    return refused(lastLine, u"Endedatensatz fehlt");
 }
 
 } // namespace tovi

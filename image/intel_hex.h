@@ -15,8 +15,8 @@ namespace tovi {
 // record; every record ends in CR LF.
 std::string toIntelHex(std::span<const std::uint8_t> image);
 
-// Whether a file's bytes are Intel HEX rather than a raw image: text of
-// records only, beginning with ":".
+// Whether a file's bytes are meant as Intel HEX rather than a raw image: the
+// first character after an optional UTF-8 byte-order mark and white space is ":".
 bool looksLikeIntelHex(std::string_view bytes);
 
 struct HexImage {
@@ -25,9 +25,14 @@ struct HexImage {
 };
 
 // The image a text of records stands for; bytes no record gives are FFH, as
-// in an erased EPROM. A record beyond `highestAddress`, a wrong checksum, a
-// malformed line, an unknown record type or a missing end record leaves
-// `bytes` empty and says what is wrong in German, naming the line.
+// in an erased EPROM. The text may begin with a UTF-8 byte-order mark, each
+// record stands on a line of its own with blanks around it, and after the end
+// record only white space, NUL and 1AH may follow. Base-address records
+// (types 02 and 04) with base 0 and start-address records (03, 05) are taken
+// and change nothing. A record beyond `highestAddress`, a wrong checksum, a
+// malformed line, any other record type or base, text after the end record
+// or a missing end record leaves `bytes` empty and says what is wrong in
+// German, naming the line.
 HexImage fromIntelHex(std::string_view text, int highestAddress);
 
 } // namespace tovi

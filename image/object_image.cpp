@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/file_io.h"
+#include "common/hex_text.h"
 #include "image/intel_hex.h"
 
 namespace tovi {
@@ -19,13 +20,6 @@ std::uint8_t byteOf(std::u16string_view bits) {
         value = (value << 1) | static_cast<unsigned>(c - u'0');
     }
     return static_cast<std::uint8_t>(value & 0xFF);
-}
-
-void appendHex(std::u16string& text, unsigned value, int digits) {
-    static constexpr char16_t hexDigits[] = u"0123456789ABCDEF";
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
-        text.push_back(hexDigits[(value >> shift) & 0xF]);
-    }
 }
 
 void storeByte(ObjectImage& image, std::int64_t address, std::uint8_t value) {
@@ -51,18 +45,23 @@ std::u16string listingRow(int address, std::uint8_t first, const std::uint8_t* s
     return row;
 }
 
-bool isSeparator(char16_t c) {
-    return c == u'/' || c == u'\\';
+bool isSeparator(char c) {
+    return c == '/' || c == '\\';
 }
 
 // Position of the extension's "." or npos when the path has no extension.
-std::size_t extensionDot(std::u16string_view path) {
-    const std::size_t dot = path.rfind(u'.');
-    if (dot == std::u16string_view::npos || dot == 0 || isSeparator(path[dot - 1])) {
-        return std::u16string_view::npos;
+std::size_t extensionDot(std::string_view path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || isSeparator(path[dot - 1])) {
+        return std::string_view::npos;
     }
-    const auto endsName = [](char16_t c) { return c == u' ' || isSeparator(c); };
-    return std::ranges::none_of(path.substr(dot + 1), endsName) ? dot : std::u16string_view::npos;
+    const auto endsName = [](char c) { return c == ' ' || isSeparator(c); };
+    return std::ranges::none_of(path.substr(dot + 1), endsName) ? dot : std::string_view::npos;
+}
+
+// A path as the user reads it.
+std::u16string shown(const std::filesystem::path& path) {
+    return fromUtf8(path.native());
 }
 
 } // namespace
@@ -99,15 +98,17 @@ ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte) {
     return image;
 }
 
-std::u16string binaryPathFor(std::u16string_view sourcePath, std::u16string_view extension) {
-    std::u16string path(sourcePath);
-    const std::u16string suffix = u"." + std::u16string(extension);
-    const std::size_t dot = extensionDot(sourcePath);
-    if (dot == std::u16string_view::npos) {
+std::filesystem::path binaryPathFor(const std::filesystem::path& sourcePath,
+                                    std::string_view extension) {
+    const std::string& source = sourcePath.native();
+    std::string path = source;
+    const std::string suffix = "." + std::string(extension);
+    const std::size_t dot = extensionDot(source);
+    if (dot == std::string_view::npos) {
         return path + suffix;
     }
-    path.replace(dot + 1, std::u16string::npos, extension);
-    if (path == sourcePath) {
+    path.replace(dot + 1, std::string::npos, extension);
+    if (path == source) {
         path += suffix; // a source named *.bin must not be overwritten by its own image
     }
     return path;
@@ -120,9 +121,9 @@ BuiltImage buildObjectImage(const LineTable& table, const ImageTarget& target,
         return built;
     }
     const bool hex = target.format == ImageFormat::IntelHex;
-    std::u16string path = target.binaryPathOverride.empty()
-                              ? binaryPathFor(target.sourcePath, hex ? u"hex" : u"bin")
-                              : std::u16string(target.binaryPathOverride);
+    const std::filesystem::path path = target.binaryPathOverride.empty()
+                                           ? binaryPathFor(target.sourcePath, hex ? "hex" : "bin")
+                                           : target.binaryPathOverride;
     const auto image =
         std::span(built.image.bytes).first(static_cast<std::size_t>(built.image.imageLength()));
     const std::string hexText = hex ? toIntelHex(image) : std::string();
@@ -130,15 +131,15 @@ BuiltImage buildObjectImage(const LineTable& table, const ImageTarget& target,
         hex ? std::string_view(hexText)
             : std::string_view(reinterpret_cast<const char*>(image.data()), image.size());
     // However the paths are spelled, the image never replaces its own source.
-    const bool isSource = isSameFile(toPath(path), toPath(target.sourcePath));
-    if (isSource || !writeFileAtomically(toPath(path), bytes)) {
-        appendStatus(u"Fehler beim Speichern der Binärdatei " + path);
+    const bool isSource = isSameFile(path, target.sourcePath);
+    if (isSource || !writeFileAtomically(path, bytes)) {
+        appendStatus(u"Fehler beim Speichern der Binärdatei " + shown(path));
         built.binaryPath = std::u16string();
         return built;
     }
-    appendStatus(path + u" (" + decimalText(static_cast<std::int64_t>(bytes.size())) +
+    appendStatus(shown(path) + u" (" + decimalText(static_cast<std::int64_t>(bytes.size())) +
                  u" Byte) gespeichert");
-    built.binaryPath = std::move(path);
+    built.binaryPath = shown(path);
     return built;
 }
 

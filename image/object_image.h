@@ -4,6 +4,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,16 +35,18 @@ struct ObjectImage {
 // How the image is written: the raw bytes, or Intel HEX text.
 enum class ImageFormat { Binary, IntelHex };
 
+// Paths keep the bytes the file system knows them by; they are shown to the
+// user decoded leniently.
 struct ImageTarget {
-    std::u16string_view sourcePath;         // empty: no file is written
-    std::u16string_view binaryPathOverride; // non-empty: write here instead
+    std::filesystem::path sourcePath;         // empty: no file is written
+    std::filesystem::path binaryPathOverride; // non-empty: write here instead
     std::uint8_t fillByte = 0x00;
     ImageFormat format = ImageFormat::Binary;
 };
 
 struct BuiltImage {
     ObjectImage image;
-    // Set when a file was to be written: its path, or empty when writing failed.
+    // Set when a file was to be written: its path as shown, or empty when writing failed.
     std::optional<std::u16string> binaryPath;
 };
 
@@ -52,9 +55,10 @@ struct BuiltImage {
 ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte);
 
 // The source path with its extension replaced by "bin", or ".bin" appended
-// when it has none; "/" and "\" both separate directories.
-std::u16string binaryPathFor(std::u16string_view sourcePath,
-                             std::u16string_view extension = u"bin");
+// when it has none; "/" and "\" both separate directories. Every other byte
+// of the name stays as it is.
+std::filesystem::path binaryPathFor(const std::filesystem::path& sourcePath,
+                                    std::string_view extension = "bin");
 
 // Builds the image and, when the source has a path, writes the binary file
 // ("bin", or "hex" for Intel HEX) and appends "<path> (<n> Byte) gespeichert",

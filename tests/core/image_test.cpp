@@ -30,20 +30,21 @@ TEST(Image, ListsEachCodeLineAtFixedWidthAndStoresItsBytes) {
 }
 
 TEST(Image, NamesTheBinaryFileByReplacingOnlyTheExtension) {
-    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
-        {u"/home/p/blink.asm", u"/home/p/blink.bin"},
-        {u"C:\\Projekte\\blink.asm", u"C:\\Projekte\\blink.bin"},
-        {u"/a.b/prog", u"/a.b/prog.bin"},
-        {u"/a/prog.", u"/a/prog.bin"},
-        {u"/a/.profile", u"/a/.profile.bin"},
-        {u".asm", u".asm.bin"},
-        {u"/a/x.tar.gz", u"/a/x.tar.bin"},
-        {u"/a/prog.BIN", u"/a/prog.bin"},
-        {u"/a/prog.bin", u"/a/prog.bin.bin"},
-        {u"/a/mein programm .asm", u"/a/mein programm .bin"},
+    const std::pair<std::string, std::string> cases[] = {
+        {"/home/p/blink.asm", "/home/p/blink.bin"},
+        {"C:\\Projekte\\blink.asm", "C:\\Projekte\\blink.bin"},
+        {"/a.b/prog", "/a.b/prog.bin"},
+        {"/a/prog.", "/a/prog.bin"},
+        {"/a/.profile", "/a/.profile.bin"},
+        {".asm", ".asm.bin"},
+        {"/a/x.tar.gz", "/a/x.tar.bin"},
+        {"/a/prog.BIN", "/a/prog.bin"},
+        {"/a/prog.bin", "/a/prog.bin.bin"},
+        {"/a/mein programm .asm", "/a/mein programm .bin"},
+        {"/a/caf\xE9.asm", "/a/caf\xE9.bin"}, // Latin-1 bytes stay as they are
     };
     for (const auto& [source, binary] : cases) {
-        EXPECT_EQ(binaryPathFor(source), binary) << toUtf8(source);
+        EXPECT_EQ(binaryPathFor(source).native(), binary) << source;
     }
 }
 
@@ -97,21 +98,36 @@ TEST(Image, WritesAndReadsIntelHex) {
         {":0100000001FE\n", u"Zeile 1: Endedatensatz fehlt"},
         {":01000000\n:00000001FF\n", u"Zeile 1: kein gültiger Intel-HEX-Datensatz"},
         {":0100000001FE0\n:00000001FF\n", u"Zeile 1: kein gültiger Intel-HEX-Datensatz"},
-        {":020000040000FA\n:00000001FF\n", u"Zeile 1: Datensatztyp 4 wird nicht unterstützt"},
+        {":020000040001F9\n:00000001FF\n", u"Zeile 1: Datensatztyp 4 wird nicht unterstützt"},
+        {":020000021000EC\n:00000001FF\n", u"Zeile 1: Datensatztyp 2 wird nicht unterstützt"},
         {":00000001FF\n", u"Zeile 1: keine Daten vor dem Endedatensatz"},
+        {":0100000042BD\n:00000001FF\n\x1A:", u"Zeile 2: Text nach dem Endedatensatz"},
+        {"\n:0100000042BD\x1A\n:00000001FF", u"Zeile 2: kein gültiger Intel-HEX-Datensatz"},
+        {":0100000042BD :00000001FF", u"Zeile 1: kein gültiger Intel-HEX-Datensatz"},
     };
     for (const auto& [text, problem] : refusals) {
         const HexImage image = fromIntelHex(text, 0x7FF);
         EXPECT_TRUE(image.bytes.empty()) << text;
         EXPECT_EQ(image.problem, problem) << text;
     }
-    // A gap no record fills reads as an erased EPROM; blank lines and LF or CR LF are fine.
+    // A gap no record fills reads as an erased EPROM; blank lines and LF or CR LF are fine,
+    // and so are a byte-order mark, blanks, base addresses of 0, start addresses and
+    // what editors leave after the end.
     EXPECT_EQ(fromIntelHex(":0100020042BB\r\n\r\n:00000001FF", 0x7FF).bytes,
               (std::vector<std::uint8_t>{0xFF, 0xFF, 0x42}));
-    EXPECT_TRUE(looksLikeIntelHex(":00000001FF\r\n"));
-    for (const std::string_view raw : {std::string_view("\x04\x0B"), std::string_view(":\x04"),
-                                       std::string_view("00000001FF")}) {
-        EXPECT_FALSE(looksLikeIntelHex(raw));
+    const char surrounded[] = "\xEF\xBB\xBF\n \t:020000040000FA\r\n:020000020000FC\n"
+                              ":0100000042BD \n:0400000300000000F9\n:0400000500000000F7\n"
+                              ":00000001FF\r\n\x1A\0\0 \n";
+    EXPECT_EQ(fromIntelHex(std::string_view(surrounded, sizeof surrounded - 1), 0x7FF).bytes,
+              std::vector<std::uint8_t>{0x42});
+    for (const std::string_view hex :
+         {std::string_view(":00000001FF\r\n"), std::string_view(":\x04"),
+          std::string_view("\xEF\xBB\xBF\r\n\t :x")}) {
+        EXPECT_TRUE(looksLikeIntelHex(hex)) << hex;
+    }
+    for (const std::string_view raw : {std::string_view("\x04\x0B"), std::string_view("\xEF:"),
+                                       std::string_view("00000001FF"), std::string_view(" \n")}) {
+        EXPECT_FALSE(looksLikeIntelHex(raw)) << raw;
     }
 }
 

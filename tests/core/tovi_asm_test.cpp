@@ -43,10 +43,16 @@ TEST(ToviAsm, PrintsWritesAndExitsAsAsked) {
         {"unwritable binary", "nop", {"-o", ".", "p.asm"}, 2,
          "Fehler beim Speichern der Binärdatei .\n" + summary, "nicht geschrieben werden"},
         {"-o is the source", "nop", {"-o", "./p.asm", "p.asm"}, 2, "", "ist die Quelldatei selbst"},
+        {"listing is the source", "nop", {"--listing", "p.asm", "p.asm"}, 2, "",
+         "tovi-asm: --listing p.asm ist die Quelldatei selbst; sie wird nicht überschrieben\n"},
+        {"listing over the image", "nop", {"--listing", "p.bin", "p.asm"}, 2, "",
+         "tovi-asm: --listing p.bin ist auch die Binärdatei; nichts wird geschrieben\n"},
+        {"listing over -o, spelt apart", "nop", {"-o", "p.bin", "--listing", "./p.bin", "p.asm"},
+         2, "", "--listing ./p.bin ist auch die Binärdatei"},
         {"no source", "nop", {}, 2, "", "QUELLE fehlt\nAufruf: tovi-asm [OPTIONEN] QUELLE"},
         {"bad fill", "nop", {"--fill", "12", "p.asm"}, 2, "", "--fill erwartet 00 oder FF"},
         {"unknown option", "nop", {"--bogus", "p.asm"}, 2, "", "unerwartetes Argument: --bogus"},
-        {"missing source", "nop", {"fehlt.asm"}, 2, "", "fehlt.asm kann nicht gelesen werden"},
+        {"missing source", "nop", {"fehlt\x1B.asm"}, 2, "", "fehlt?.asm kann nicht gelesen werden"},
         {"help", "nop", {"--help"}, 0, "Aufruf: tovi-asm [OPTIONEN] QUELLE"},
     };
     // clang-format on
@@ -107,11 +113,16 @@ TEST(ToviAsm, WritesIntelHexAFullListingGnuErrorsAndWarnings) {
             "f -> g.asm:7: Warnung: Label 'b' ist schon in Zeile 5 definiert\n");
 }
 
+// Names keep their bytes on disk and are shown decoded leniently.
 TEST(ToviAsm, ShowsControlCharactersOfFileNamesAsQuestionMarks) {
     Scratch dir;
     writeFile(dir / "a\nb\x1B\xC2\x9F.asm", "nop");
     const ProcessRun run = runProgram(TOVI_ASM_EXECUTABLE, {"a\nb\x1B\xC2\x9F.asm"}, dir);
     EXPECT_EQ(run.out, "a?b??.bin (1 Byte) gespeichert\n" + summary);
+    writeFile(dir / "caf\xE9.asm", "nop");
+    EXPECT_EQ(runProgram(TOVI_ASM_EXECUTABLE, {"caf\xE9.asm"}, dir).out,
+              "caf\uFFFD.bin (1 Byte) gespeichert\n" + summary);
+    EXPECT_EQ(fileBytes(dir / "caf\xE9.bin"), std::string(1, '\0'));
 }
 
 // A write the disk cuts short (here a file size limit of 512 bytes) is a
@@ -125,6 +136,10 @@ TEST(ToviAsm, ReportsAWriteCutShort) {
     EXPECT_EQ(run.exitStatus, 2);
     EXPECT_EQ(run.out, "Fehler beim Speichern der Binärdatei big.bin\n" + summary);
     EXPECT_FALSE(std::filesystem::exists(dir / "big.bin"));
+    const ProcessRun full = runProgram(
+        "/bin/sh", {"-c", "exec \"$0\" --list big.asm >/dev/full", TOVI_ASM_EXECUTABLE}, dir);
+    EXPECT_EQ(full.exitStatus, 2);
+    EXPECT_EQ(full.err, "tovi-asm: die Ausgabe konnte nicht geschrieben werden\n");
 }
 
 } // namespace
