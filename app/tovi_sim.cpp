@@ -2,14 +2,14 @@
 // it ended, optionally with a trace of every instruction and a log of port writes.
 
 #include <charconv>
-#include <cstdio>
-#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/output.h"
 #include "common/file_io.h"
+#include "common/hex_text.h"
 #include "common/mcs48_memory.h"
 #include "mcs48/disassembler.h"
 #include "mcs48/processor.h"
@@ -20,11 +20,14 @@ namespace {
 using namespace tovi::mcs48;
 
 constexpr int exitSuccess = 0;
-constexpr int exitUnknownOpcodeOrBadBinary = 1;
+constexpr int exitNotAsAskedOrBadBinary = 1;
 constexpr int exitUsage = tovi::exitUsage;
 constexpr std::uint64_t defaultInstructionLimit = 10'000'000;
-constexpr int oscillatorPeriodsPerCycle = 15;
-constexpr std::size_t flushSize = 1 << 20;
+constexpr double slowestClock = 0.001; // MHz
+constexpr double fastestClock = 100;
+// A stimulus of a million lines takes less; a larger file is no stimulus.
+constexpr std::size_t largestStimulus = 4 << 20;
+constexpr std::string_view program = "tovi-sim";
 
 struct Options {
     std::string chip = "8049";
@@ -44,7 +47,8 @@ std::optional<double> megahertzOf(const std::string& text) {
     double value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || !(value > 0) || value > 100) {
+    if (text.empty() || error != std::errc() || stop != end || !(value >= slowestClock) ||
+        value > fastestClock) {
         return std::nullopt;
     }
     return value;
@@ -55,19 +59,36 @@ CLI::Validator clockRate() {
         [](const std::string& value) {
             return megahertzOf(value)
                        ? std::string()
-                       : "erwartet eine Taktfrequenz in MHz über 0 bis 100, nicht '" + value + "'";
+                       : "erwartet eine Taktfrequenz in MHz von 0.001 bis 100, nicht " +
+                             tovi::quotedValue(value);
         },
         "", "");
+}
+
+// "8048 (64 Byte RAM), 8049 (128, Vorgabe) oder 8050 (256)".
+std::string chipChoices(const std::vector<std::string>& names, const std::string& preset) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text += (i == 0                  ? ""
+                 : i + 1 == names.size() ? " oder "
+                                         : ", ") +
+                names[i] + " (" + std::to_string(ramSizeOf(*chipNamed(names[i]))) +
+                (i == 0 ? " Byte RAM" : "") + (names[i] == preset ? ", Vorgabe)" : ")");
+    }
+    return text;
 }
 
 void describeOptions(tovi::CommandLine& commandLine, Options& options) {
     CLI::App& app = commandLine.app();
     constexpr long long mostSteps = 1'000'000'000'000'000LL;
-    app.add_option("--chip", options.chip,
-                   "8048 (64 Byte RAM), 8049 (128, Vorgabe) oder 8050 (256)")
+    std::vector<std::string> chips;
+    for (const auto& family : tovi::mcs48::chipFamilies) {
+        chips.emplace_back(family.names[0]);
+    }
+    app.add_option("--chip", options.chip, chipChoices(chips, options.chip))
         ->type_name("TYP")
-        ->check(tovi::oneOf({"8048", "8049", "8050"}));
-    app.add_option("--clock", options.clock, "Quarzfrequenz in MHz (Vorgabe 6)")
+        ->check(tovi::oneOf(chips));
+    app.add_option("--clock", options.clock, "Quarzfrequenz in MHz, 0.001 bis 100 (Vorgabe 6)")
         ->type_name("MHZ")
         ->check(clockRate());
     app.add_option("--steps", options.steps, "nach N Befehlen anhalten")
@@ -79,7 +100,8 @@ void describeOptions(tovi::CommandLine& commandLine, Options& options) {
     app.add_option("--until", options.until, "vor dem Befehl an Adresse ADR anhalten (hex)")
         ->type_name("ADR")
         ->check(tovi::hexInRange(0, tovi::mcs48::addressSpace - 1));
-    app.add_flag("--stop-on-idle", options.stopOnIdle, "bei einem Sprung auf sich selbst anhalten");
+    app.add_flag("--stop-on-idle", options.stopOnIdle,
+                 "bei einem Sprung auf sich selbst anhalten, den kein Interrupt beenden kann");
     app.add_option("--stimulus", options.stimulusPath, "Eingänge nach DATEI ändern")
         ->type_name("DATEI")
         ->check(tovi::nonEmpty("einen Dateinamen"));
@@ -101,32 +123,18 @@ long long decimalOf(const std::string& text) {
 }
 
 // Microseconds at the clock, with three decimals and the given decimal point.
+// The clock's range keeps the longest run's time far below the buffer's 64 digits.
 std::string microseconds(std::int64_t cycles, double megahertz, char point) {
-    char text[48];
+    char text[64];
     const double value = static_cast<double>(cycles) * oscillatorPeriodsPerCycle / megahertz;
-    std::snprintf(text, sizeof text, "%.3f", value);
-    std::string result(text);
-    result[result.find('.')] = point;
+    const auto [end, error] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 3);
+    std::string result(text, error == std::errc() ? end : text);
+    if (const auto dot = result.find('.'); dot != std::string::npos) {
+        result[dot] = point;
+    }
     return result;
 }
-
-// Collects the output and writes it in large pieces.
-class Output {
-public:
-    std::string& buffer() { return text_; }
-    void flushIfFull() {
-        if (text_.size() >= flushSize) {
-            flush();
-        }
-    }
-    void flush() {
-        std::fwrite(text_.data(), 1, text_.size(), stdout);
-        text_.clear();
-    }
-
-private:
-    std::string text_;
-};
 
 std::string haltMessage(const RunResult& result, const Options& options, bool defaultLimit) {
     switch (result.reason) {
@@ -170,24 +178,28 @@ std::optional<std::vector<InputEvent>> readStimulus(const std::string& path) {
     if (path.empty()) {
         return std::vector<InputEvent>();
     }
-    const auto text = tovi::readFileBytes(path);
+    const auto text = tovi::readFileStart(path, largestStimulus + 1);
     if (!text) {
-        std::cerr << "tovi-sim: " << path << " kann nicht gelesen werden\n";
+        tovi::reportError(program, path + " kann nicht gelesen werden");
+        return std::nullopt;
+    }
+    if (text->size() > largestStimulus) {
+        tovi::reportError(program, path + " ist größer als 4 MiB");
         return std::nullopt;
     }
     ParsedStimulus parsed = parseStimulus(*text);
     if (parsed.badLine != 0) {
-        std::cerr << "tovi-sim: " << path << ", Zeile " << parsed.badLine << ": " << parsed.problem
-                  << "\n";
+        tovi::reportError(program, path + ", Zeile " + std::to_string(parsed.badLine) + ": " +
+                                       parsed.problem);
         return std::nullopt;
     }
     return std::move(parsed.events);
 }
 
 int run(const Options& options) {
-    const auto binary = tovi::readFileBytes(options.binaryPath);
+    const auto binary = tovi::readFileStart(options.binaryPath, addressSpace + 1);
     if (!binary) {
-        std::cerr << "tovi-sim: " << options.binaryPath << " kann nicht gelesen werden\n";
+        tovi::reportError(program, options.binaryPath + " kann nicht gelesen werden");
         return exitUsage;
     }
     auto events = readStimulus(options.stimulusPath);
@@ -197,28 +209,28 @@ int run(const Options& options) {
     Processor processor(*chipNamed(options.chip));
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(binary->data());
     if (!processor.load(std::span(bytes, binary->size()))) {
-        std::cerr << "tovi-sim: " << options.binaryPath
-                  << (binary->empty() ? " ist leer\n" : " ist größer als 4096 Byte\n");
-        return exitUnknownOpcodeOrBadBinary;
+        tovi::reportError(program,
+                          options.binaryPath +
+                              (binary->empty() ? " ist leer" : " ist größer als 4096 Byte"));
+        return exitNotAsAskedOrBadBinary;
     }
     processor.reset(static_cast<std::uint8_t>(tovi::hexValue(options.ramFill)));
     processor.attachStimulus(std::move(*events));
     const double megahertz = *megahertzOf(options.clock);
 
-    Output output;
+    tovi::StandardOutput output(program);
     if (options.ports) {
         processor.onPortWrite([&](Port port, std::uint8_t value, std::int64_t cycles) {
             std::string& out = output.buffer();
             out += std::to_string(cycles) + " " + microseconds(cycles, megahertz, '.') + " ";
             out += portName(port);
             out += '=';
-            appendHex(out, value, 2);
+            tovi::appendHex(out, value, 2);
             out += '\n';
         });
     }
 
-    const bool defaultLimit =
-        !options.steps && !options.cycles && !options.until && !options.stopOnIdle;
+    const bool defaultLimit = !options.steps && !options.cycles;
     RunLimits limits;
     limits.maxInstructions = options.steps  ? static_cast<std::uint64_t>(decimalOf(*options.steps))
                              : defaultLimit ? defaultInstructionLimit
@@ -247,23 +259,30 @@ int run(const Options& options) {
     }
     std::string& out = output.buffer();
     out += "Halt: " + haltMessage(result, options, defaultLimit) + "\n";
+    const bool untilMissed = options.until && result.reason != StopReason::StopAddress;
+    if (untilMissed) {
+        out += "Adresse " + hexNumber(until, 3) + " nicht erreicht\n";
+    }
     appendSummary(out, processor.state(), megahertz);
     output.flush();
-    return result.reason == StopReason::UnknownOpcode ? exitUnknownOpcodeOrBadBinary : exitSuccess;
+    return result.reason == StopReason::UnknownOpcode || untilMissed ? exitNotAsAskedOrBadBinary
+                                                                     : exitSuccess;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::ios::sync_with_stdio(false);
     tovi::CommandLine commandLine(
         "tovi-sim",
         "Führt BINAERDATEI ab dem Reset auf einem simulierten MCS-48 aus und gibt aus,\n"
         "warum und in welchem Zustand er anhielt.",
-        "Ohne Grenze hält er nach 10000000 Befehlen an. Stimulus-Zeilen: <Zyklus> <Name>=<Wert>\n"
-        "mit T0, T1, INT (0 oder 1) und P1, P2, BUS (hex); ';' beginnt einen Kommentar.\n"
-        "Exit-Status: 0 beim Halt wie verlangt, 1 bei unbekanntem Opcode oder unbrauchbarer\n"
-        "Binärdatei, 2 bei falschem Aufruf oder unlesbarer Datei.");
+        "Ohne --steps und --cycles hält er spätestens nach 10000000 Befehlen an.\n"
+        "Stimulus-Zeilen: <Zyklus> <Name>=<Wert> mit T0, T1, INT (0 oder 1) und P1, P2,\n"
+        "BUS (hex: FB, 0FBH, 0xFB oder %FB); ';' beginnt einen Kommentar. Die Datei darf\n"
+        "höchstens 4 MiB groß sein.\n"
+        "Exit-Status: 0 beim Halt wie verlangt, 1 bei unbekanntem Opcode, nicht erreichter\n"
+        "Adresse (--until) oder unbrauchbarer Binärdatei, 2 bei falschem Aufruf, unlesbarer\n"
+        "Datei oder nicht schreibbarer Ausgabe.");
     Options options;
     describeOptions(commandLine, options);
     if (const auto exitStatus = commandLine.parse(argc, argv)) {

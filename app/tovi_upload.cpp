@@ -3,12 +3,12 @@
 
 #include <QCoreApplication>
 #include <chrono>
-#include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/command_line.h"
+#include "app/output.h"
 #include "common/text.h"
 #include "emulator/serial_port.h"
 #include "emulator/upload.h"
@@ -19,6 +19,7 @@ namespace {
 
 constexpr int exitCompleted = 0;
 constexpr int exitRefused = 1;
+constexpr std::string_view program = "tovi-upload";
 
 struct Options {
     std::optional<std::string> port;
@@ -87,8 +88,10 @@ tovi::EmulatorSettings emulatorSettings(const Options& options) {
     return emulator;
 }
 
-void printLine(std::u16string_view text) {
-    std::cout << tovi::toUtf8(tovi::withoutControlCharacters(text)) << std::endl;
+// Each line at once: an upload takes seconds, and the user watches it.
+void printLine(tovi::StandardOutput& out, std::u16string_view text) {
+    out.line(tovi::toUtf8(tovi::withoutControlCharacters(text)));
+    out.flush();
 }
 
 // "Übertragung: 2,4 s": from the port's opening to its closing, in German decimals.
@@ -99,15 +102,18 @@ std::string durationText(std::chrono::steady_clock::duration elapsed) {
 }
 
 int upload(const Options& options) {
-    tovi::UploadEnvironment environment = tovi::systemEnvironment(printLine);
+    tovi::StandardOutput out(program);
+    tovi::UploadEnvironment environment =
+        tovi::systemEnvironment([&out](std::u16string_view line) { printLine(out, line); });
     // No window to draw: only what Qt itself has pending.
     environment.processEvents = [](int) { QCoreApplication::processEvents(); };
     tovi::SystemSerialPort port;
     const auto start = std::chrono::steady_clock::now();
-    const auto outcome = tovi::uploadToEmulator(tovi::fromUtf8(options.binaryPath),
+    const auto outcome = tovi::uploadToEmulator(std::filesystem::path(options.binaryPath),
                                                 emulatorSettings(options), port, environment);
     if (outcome == tovi::UploadOutcome::Completed || outcome == tovi::UploadOutcome::Unanswered) {
-        std::cout << durationText(std::chrono::steady_clock::now() - start) << std::endl;
+        out.line(durationText(std::chrono::steady_clock::now() - start));
+        out.flush();
     }
     return outcome == tovi::UploadOutcome::Completed ? exitCompleted : exitRefused;
 }
@@ -115,11 +121,13 @@ int upload(const Options& options) {
 int listPorts() {
     tovi::SystemSerialPort prober;
     const auto names = tovi::openablePorts(prober);
+    tovi::StandardOutput out(program);
     for (const auto& name : names) {
-        std::cout << tovi::toUtf8(name) << " " << prober.devicePath(name).value_or("") << '\n';
+        out.line(tovi::toUtf8(name) + " " + prober.devicePath(name).value_or(""));
     }
+    out.flush();
     if (names.empty()) {
-        std::cerr << "tovi-upload: keine Schnittstelle von COM1 bis COM50 lässt sich öffnen\n";
+        tovi::reportError(program, "keine Schnittstelle von COM1 bis COM50 lässt sich öffnen");
         return exitRefused;
     }
     return exitCompleted;
@@ -135,7 +143,8 @@ int main(int argc, char** argv) {
         "diesen Aufruf, die Datei bleibt unverändert.",
         "Exit-Status: 0 wenn die Übertragung bis zum Ende lief und jeder Befehl eine\n"
         "Antwort bekam, 1 wenn die Datei oder die Schnittstelle abgelehnt wurde, Befehle\n"
-        "ohne Antwort blieben oder die Verbindung verloren ging, 2 bei falschem Aufruf.");
+        "ohne Antwort blieben oder die Verbindung verloren ging, 2 bei falschem Aufruf oder\n"
+        "nicht schreibbarer Ausgabe.");
     Options options;
     describeOptions(commandLine, options);
     if (const auto exitStatus = commandLine.parse(argc, argv)) {

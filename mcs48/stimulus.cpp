@@ -5,23 +5,37 @@
 #include <charconv>
 #include <optional>
 
+#include "common/text.h"
+
 namespace tovi::mcs48 {
 namespace {
+
+// What an input takes: a pin level 0 or 1, or the eight pins of a port as one byte.
+enum class ValueKind { Level, Byte };
 
 struct InputName {
     std::string_view name;
     Input input;
-    bool isPin; // a level 0 or 1; otherwise eight input pins in hex
+    ValueKind kind;
 };
 
 // clang-format off
 constexpr std::array<InputName, 6> inputNames = {{
-    {"T0", Input::T0, true},
-    {"T1", Input::T1, true},
-    {"INT", Input::Int, true},
-    {"P1", Input::P1, false},
-    {"P2", Input::P2, false},
-    {"BUS", Input::Bus, false},
+    {"T0",  Input::T0,  ValueKind::Level},
+    {"T1",  Input::T1,  ValueKind::Level},
+    {"INT", Input::Int, ValueKind::Level},
+    {"P1",  Input::P1,  ValueKind::Byte},
+    {"P2",  Input::P2,  ValueKind::Byte},
+    {"BUS", Input::Bus, ValueKind::Byte},
+}};
+
+// A byte is hexadecimal, plain or marked as the assembler marks it.
+struct HexNotation {
+    std::string_view prefix;
+    std::string_view suffix;
+};
+constexpr std::array<HexNotation, 5> hexNotations = {{
+    {"0x", ""}, {"0X", ""}, {"%", ""}, {"", "h"}, {"", "H"},
 }};
 // clang-format on
 
@@ -39,14 +53,20 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
+// Digits only: no sign, no blanks.
 std::optional<long long> numberIn(std::string_view text, int base) {
     long long value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value, base);
-    if (text.empty() || error != std::errc() || stop != end || value < 0) {
+    if (text.empty() || text.front() == '-' || error != std::errc() || stop != end) {
         return std::nullopt;
     }
     return value;
+}
+
+// A text as a message quotes it: in single quotes, at most 80 characters.
+std::string quotedText(std::string_view text) {
+    return "'" + excerpt(text) + "'";
 }
 
 const InputName* inputNamed(std::string_view name) {
@@ -62,21 +82,34 @@ const InputName* inputNamed(std::string_view name) {
     return nullptr;
 }
 
+std::string_view hexDigitsOf(std::string_view text) {
+    for (const HexNotation& notation : hexNotations) {
+        if (text.size() > notation.prefix.size() + notation.suffix.size() &&
+            text.starts_with(notation.prefix) && text.ends_with(notation.suffix)) {
+            return text.substr(notation.prefix.size(),
+                               text.size() - notation.prefix.size() - notation.suffix.size());
+        }
+    }
+    return text;
+}
+
 std::optional<std::uint8_t> valueFor(const InputName& input, std::string_view text) {
-    if (input.isPin) {
+    if (input.kind == ValueKind::Level) {
         if (text == "0" || text == "1") {
             return static_cast<std::uint8_t>(text[0] - '0');
         }
         return std::nullopt;
     }
-    if (text.ends_with('h') || text.ends_with('H')) {
-        text.remove_suffix(1);
-    }
-    const auto value = numberIn(text, 16);
+    const auto value = numberIn(hexDigitsOf(text), 16);
     if (!value || *value > 0xFF) {
         return std::nullopt;
     }
     return static_cast<std::uint8_t>(*value);
+}
+
+// When the change takes effect: a cycle count.
+std::optional<std::int64_t> cycleOf(std::string_view text) {
+    return numberIn(text, 10);
 }
 
 // One line without its comment; its problem when it is malformed.
@@ -85,9 +118,9 @@ std::string readEvent(std::string_view line, InputEvent& event) {
     if (blank == std::string_view::npos) {
         return "erwartet <Zyklus> <Name>=<Wert>";
     }
-    const auto cycle = numberIn(line.substr(0, blank), 10);
+    const auto cycle = cycleOf(line.substr(0, blank));
     if (!cycle) {
-        return "ungültige Zyklenzahl '" + std::string(line.substr(0, blank)) + "'";
+        return "ungültige Zyklenzahl " + quotedText(line.substr(0, blank));
     }
     const std::string_view assignment = trimmed(line.substr(blank));
     const auto equals = assignment.find('=');
@@ -96,12 +129,12 @@ std::string readEvent(std::string_view line, InputEvent& event) {
     }
     const InputName* input = inputNamed(trimmed(assignment.substr(0, equals)));
     if (input == nullptr) {
-        return "unbekannter Eingang '" + std::string(assignment.substr(0, equals)) + "'";
+        return "unbekannter Eingang " + quotedText(assignment.substr(0, equals));
     }
     const std::string_view valueText = trimmed(assignment.substr(equals + 1));
     const auto value = valueFor(*input, valueText);
     if (!value) {
-        return "ungültiger Wert '" + std::string(valueText) + "' für " + std::string(input->name);
+        return "ungültiger Wert " + quotedText(valueText) + " für " + std::string(input->name);
     }
     event = {*cycle, input->input, *value};
     return {};

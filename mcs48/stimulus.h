@@ -1,7 +1,8 @@
 #pragma once
 // A stimulus: input changes at given cycles, written one per line as
 // "<cycle> <name>=<value>" with names T0, T1, INT (level 0 or 1) and
-// P1, P2, BUS (input pins, hex); ";" starts a comment.
+// P1, P2, BUS (input pins, hex as the assembler writes it: FB, 0FBH, 0xFB or
+// %FB); ";" starts a comment.
 
 #include <cstdint>
 #include <string>

@@ -86,7 +86,12 @@ TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
         {{"--cycles", "3"}, "23 00 04 00", "Halt: 3 Zyklen erreicht\nBefehle: 2, Zyklen: 4,", 0},
         {{"--until", "123"}, "24 23", "Halt: Adresse 123H erreicht\nBefehle: 1,", 0},
         {{"--until", "0"}, "04 00", "Halt: Adresse 000H erreicht\nBefehle: 0, Zyklen: 0,", 0},
-        {{"--until", "0xFFF", "--steps", "5"}, "04 00", "Halt: 5 Befehle ausgeführt\n", 0},
+        {{"--until", "0xFFF", "--steps", "5"}, "04 00", "Halt: 5 Befehle ausgeführt\nAdresse 0FFFH nicht erreicht\nBefehle: 5,", 1},
+        {{"--until", "900"}, "04 00", "Halt: keine Grenze angegeben, nach 10000000 Befehlen angehalten\nAdresse 900H nicht erreicht\n", 1},
+        {{"--stop-on-idle"}, "04 09 @007 93 @009 25 55 04 0B", "Halt: keine Grenze angegeben, nach 10000000 Befehlen angehalten\n", 0},
+        {{"--trace", "--steps", "30"}, "23 FF 62 25 55 04 05 @007 93", "\nTIMER -> 007\n", 0},
+        {{"--stimulus", file("hex.txt", "0 P1=0xFB\n0 p2=0fbh\n0 BUS=%Fb\n"), "--steps", "6"}, "09 A8 0A A9 08 AA", " R=FB FB FB 00 ", 0},
+        {{"--clock", "0.001", "--cycles", "3"}, "00 00 00 00", "Zeit: 45000,000 µs\n", 0},
         {{"--clock", "11.059", "--cycles", "3"}, "00 00 00 00", "Halt: 3 Zyklen erreicht\nBefehle: 3, Zyklen: 3, Zeit: 4,069 µs\n", 0},
         {{"--stop-on-idle"}, "00*10 01", "Halt: unbekannter Opcode 01H bei 00AH\nBefehle: 10,", 1},
         {{"--ram-fill", "a5", "--chip", "8048", "--steps", "1"}, "B8 00", "\nRAM=00" + repeated(" A5", 63) + "\nXRAM=A5 A5", 0},
@@ -107,20 +112,28 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
     const std::string good = binary("00");
     const std::string empty = file("empty.bin", "");
     const std::string big = file("big.bin", std::string(4097, '\0'));
+    const std::string huge = file("huge.txt", "");
+    std::filesystem::resize_file(huge, (4 << 20) + 1);
     const char* const sim = TOVI_SIM_EXECUTABLE;
     const char* const dis = TOVI_DIS_EXECUTABLE;
     const struct {
         const char* tool;
         std::vector<std::string> arguments;
         int exitStatus;
-        const char* message;
+        std::string message;
     } cases[] = {
         // clang-format off
         {sim, {}, 2, "BINAERDATEI fehlt"},
         {sim, {"--chip", "8051", good}, 2, "--chip erwartet 8048, 8049 oder 8050"},
         {sim, {"--clock", "0", good}, 2, "--clock erwartet eine Taktfrequenz"},
         {sim, {"--clock", "6x", good}, 2, "--clock erwartet eine Taktfrequenz"},
+        {sim, {"--clock", "1e-300", good}, 2, "--clock erwartet eine Taktfrequenz in MHz von 0.001 bis 100, nicht '1e-300'"},
         {sim, {"--steps", "x", good}, 2, "--steps erwartet eine Dezimalzahl"},
+        {sim, {"--steps", "-0", good}, 2, "--steps erwartet eine Dezimalzahl"},
+        {sim, {"--cycles", "+5", good}, 2, "--cycles erwartet eine Dezimalzahl"},
+        {sim, {"--until", "\x1B[2J", good}, 2, "nicht '?[2J'"},
+        {sim, {"--stimulus", file("long.txt", "0 P1=" + std::string(90, 'F') + "\x1B"), good}, 2, "ungültiger Wert '" + std::string(80, 'F') + "…' für P1\n"},
+        {sim, {"--stimulus", huge, good}, 2, "huge.txt ist größer als 4 MiB\n"},
         {sim, {"--until", "1000", good}, 2, "--until erwartet eine Hexadezimalzahl"},
         {sim, {"--stimulus", badStimulus, good}, 2, "bad.txt, Zeile 2: ungültiger Wert '2' für T1\n"},
         {sim, {"--stimulus", badStimulus + "x", good}, 2, "x kann nicht gelesen werden\n"},
@@ -133,7 +146,7 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
         {dis, {"--source", file("half.bin", std::string(2049, '\0'))}, 1, "die Quellform gibt es nur für Abbilder bis 2048 Byte"},
         {dis, {empty}, 1, "empty.bin ist leer\n"},
         {dis, {big}, 1, "big.bin ist größer als 4096 Byte\n"},
-        {dis, {"nowhere.bin"}, 2, "nowhere.bin kann nicht gelesen werden\n"},
+        {dis, {"nowhere\x1B.bin"}, 2, "nowhere?.bin kann nicht gelesen werden\n"},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -143,6 +156,27 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
         EXPECT_TRUE(
             result.err.starts_with(std::filesystem::path(c.tool).filename().string() + ": "));
         EXPECT_EQ(result.out, "");
+    }
+}
+
+// A full disk and a closed pipe (SIGPIPE ignored) end the programs at once.
+TEST_F(Tools, ReportAWriteToStandardOutputThatFails) {
+    const std::string image = binary("04 00");
+    const std::pair<std::string, const char*> cases[] = {
+        {"\"$0\" --steps 3 p.bin >/dev/full", TOVI_SIM_EXECUTABLE},
+        {"\"$0\" --help >/dev/full", TOVI_SIM_EXECUTABLE},
+        {"\"$0\" p.bin >/dev/full", TOVI_DIS_EXECUTABLE},
+        {"\"$0\" --source p.bin >/dev/full", TOVI_DIS_EXECUTABLE},
+        {"trap '' PIPE; (\"$0\" --trace p.bin; echo $? >&2) | head -c 1 >/dev/null",
+         TOVI_SIM_EXECUTABLE},
+    };
+    for (const auto& [command, tool] : cases) {
+        const ProcessRun result = run("/bin/sh", {"-c", command, tool});
+        EXPECT_EQ(result.err, std::filesystem::path(tool).filename().string() +
+                                  ": die Ausgabe konnte nicht geschrieben werden\n" +
+                                  (command.starts_with("trap") ? "2\n" : ""))
+            << command;
+        EXPECT_EQ(result.exitStatus, command.starts_with("trap") ? 0 : 2) << command;
     }
 }
 
