@@ -13,7 +13,6 @@ constexpr int sliceMilliseconds = 10;   // one slice of a run; the window handle
 constexpr int refreshMilliseconds = 40; // the views are redrawn at least 25 times a second
 constexpr std::uint64_t smallestSlice = 1'000;
 constexpr std::uint64_t largestSlice = 50'000'000;
-constexpr int oscillatorPeriodsPerCycle = 15;
 
 QString hexAddress(int address) {
     return QString::fromStdString(mcs48::hexNumber(static_cast<unsigned>(address), 3));
@@ -72,9 +71,7 @@ mcs48::Chip SimulatorSession::chip() const {
 }
 
 void SimulatorSession::setChip(mcs48::Chip chip) {
-    settings_.chip = fromUtf8(chip == mcs48::Chip::I8048   ? "8048"
-                              : chip == mcs48::Chip::I8050 ? "8050"
-                                                           : "8049");
+    settings_.chip = fromUtf8(mcs48::nameOf(chip));
     processor_.setChip(chip);
     emit changed();
 }
@@ -85,7 +82,7 @@ void SimulatorSession::setClockKHz(int kHz) {
 }
 
 double SimulatorSession::elapsedMicroseconds() {
-    return static_cast<double>(state().cycles) * oscillatorPeriodsPerCycle * 1000.0 /
+    return static_cast<double>(state().cycles) * mcs48::oscillatorPeriodsPerCycle * 1000.0 /
            settings_.clockKHz;
 }
 

@@ -1,5 +1,6 @@
 #include "workbench/simulator_view.h"
 
+#include "common/mcs48_memory.h"
 #include "mcs48/disassembler.h"
 #include "workbench/simulator_session.h"
 
@@ -22,9 +23,16 @@ namespace tovi {
 namespace {
 
 const QColor changedColour(0xFF, 0xE0, 0x80);
+// Both RAM tables have room for the largest internal RAM, 16 bytes a row.
+constexpr int memoryRows = std::tuple_size_v<decltype(mcs48::State::ram)> / 16;
 
 QString hexText(int value, int digits) {
-    return QStringLiteral("%1").arg(value, digits, 16, QChar(u'0')).toUpper();
+    return QString::number(value, 16).toUpper().rightJustified(digits, u'0');
+}
+
+// RAM address of register R0 of bank 0 or 1.
+int registerBase(int bank) {
+    return mcs48::registerBaseOf(bank == 0 ? 0 : mcs48::pswBankSelect);
 }
 
 // A hexadecimal value typed by the user, or -1.
@@ -113,9 +121,9 @@ SimulatorView::SimulatorView(SimulatorSession& session, QWidget* parent)
     left->addStretch();
     auto* right = new QVBoxLayout;
     right->addWidget(createPorts());
-    right->addWidget(createMemory(QStringLiteral("Interner RAM"), 16, ram_));
+    right->addWidget(createMemory(QStringLiteral("Interner RAM"), memoryRows, ram_));
     ram_->setObjectName(QStringLiteral("internalRam"));
-    right->addWidget(createMemory(QStringLiteral("Externer RAM (MOVX)"), 16, xram_));
+    right->addWidget(createMemory(QStringLiteral("Externer RAM (MOVX)"), memoryRows, xram_));
     xram_->setObjectName(QStringLiteral("externalRam"));
     right->addStretch();
     columns->addLayout(left);
@@ -136,9 +144,13 @@ QWidget* SimulatorView::createChoices() {
     layout->setContentsMargins(0, 0, 0, 0);
     chipChoice_ = new QComboBox;
     chipChoice_->setObjectName(QStringLiteral("chipChoice"));
-    chipChoice_->addItem(QStringLiteral("8048 (64 Byte RAM)"), QVariant::fromValue(0));
-    chipChoice_->addItem(QStringLiteral("8049 (128 Byte RAM)"), QVariant::fromValue(1));
-    chipChoice_->addItem(QStringLiteral("8050 (256 Byte RAM)"), QVariant::fromValue(2));
+    for (std::size_t family = 0; family < mcs48::chipFamilies.size(); ++family) {
+        const auto chip = static_cast<mcs48::Chip>(family);
+        const std::string_view name = mcs48::nameOf(chip);
+        chipChoice_->addItem(QStringLiteral("%1 (%2 Byte RAM)")
+                                 .arg(QString::fromUtf8(name.data(), std::ssize(name)))
+                                 .arg(mcs48::ramSizeOf(chip)));
+    }
     chipChoice_->setCurrentIndex(static_cast<int>(session_.chip()));
     connect(chipChoice_, &QComboBox::currentIndexChanged, this,
             [this](int index) { session_.setChip(static_cast<mcs48::Chip>(index)); });
@@ -197,7 +209,8 @@ QWidget* SimulatorView::createProcessor() {
 QWidget* SimulatorView::createStack() {
     auto* box = new QGroupBox(QStringLiteral("Stapel"));
     auto* layout = new QVBoxLayout(box);
-    stack_ = hexTable(8, 2, {QStringLiteral("Rücksprung"), QStringLiteral("PSW 4-7")});
+    stack_ =
+        hexTable(mcs48::stackLevels, 2, {QStringLiteral("Rücksprung"), QStringLiteral("PSW 4-7")});
     stack_->setObjectName(QStringLiteral("stack"));
     stack_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(stack_);
@@ -402,25 +415,25 @@ void SimulatorView::showProcessor(const mcs48::State& state) {
                         .arg(state.psw & mcs48::pswStackPointer));
     for (int bank = 0; bank < 2; ++bank) {
         for (int r = 0; r < 8; ++r) {
-            const auto address = static_cast<std::size_t>(bank * 24 + r);
+            const auto address = static_cast<std::size_t>(registerBase(bank) + r);
             showCell(registers_->item(bank, r), state.ram[address],
                      state.ram[address] != baseline_.ram[address]);
         }
         QFont font = registers_->verticalHeaderItem(bank)
                          ? registers_->verticalHeaderItem(bank)->font()
                          : QFont();
-        font.setBold(state.registerBase() == bank * 24);
+        font.setBold(state.registerBase() == registerBase(bank));
         if (auto* header = registers_->verticalHeaderItem(bank)) {
             header->setFont(font);
         }
     }
 }
 
-// Level n of the stack sits at RAM 8 + 2n: the return address and PSW bits 4–7.
+// Each level of the stack: the return address and PSW bits 4–7.
 void SimulatorView::showStack(const mcs48::State& state) {
     const int pointer = state.psw & mcs48::pswStackPointer;
-    for (int level = 0; level < 8; ++level) {
-        const auto low = static_cast<std::size_t>(8 + 2 * level);
+    for (int level = 0; level < mcs48::stackLevels; ++level) {
+        const auto low = static_cast<std::size_t>(mcs48::stackLevelAddress(level));
         const int address = state.ram[low] | (state.ram[low + 1] & 0x0F) << 8;
         const bool changed =
             state.ram[low] != baseline_.ram[low] || state.ram[low + 1] != baseline_.ram[low + 1];
@@ -474,7 +487,7 @@ void SimulatorView::showPorts(const mcs48::State& state) {
 
 void SimulatorView::showMemory(const mcs48::State& state) {
     const int rows = mcs48::ramSizeOf(state.chip) / 16;
-    for (int row = 0; row < 16; ++row) {
+    for (int row = 0; row < memoryRows; ++row) {
         ram_->setRowHidden(row, row >= rows);
         for (int column = 0; column < 16; ++column) {
             const auto address = static_cast<std::size_t>(row * 16 + column);
@@ -498,7 +511,7 @@ void SimulatorView::memoryEdited(QTableWidgetItem* item) {
     QTableWidget* table = item->tableWidget();
     const auto byte = static_cast<std::uint8_t>(value);
     const auto address =
-        static_cast<std::size_t>(table == registers_ ? item->row() * 24 + item->column()
+        static_cast<std::size_t>(table == registers_ ? registerBase(item->row()) + item->column()
                                                      : item->row() * 16 + item->column());
     session_.edit([table, this, address, byte](mcs48::State& state) {
         (table == xram_ ? state.xram : state.ram)[address] = byte;
