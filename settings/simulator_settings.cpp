@@ -1,6 +1,7 @@
 #include "settings/simulator_settings.h"
 
 #include "common/file_io.h"
+#include "common/mcs48_memory.h"
 #include "settings/ini_reader.h"
 #include "settings/ini_writer.h"
 
@@ -13,8 +14,11 @@ constexpr int simulatorWindow = 4; // after the four windows of "tovi.ini"
 constexpr std::int32_t slowestClockKHz = 1;
 constexpr std::int32_t fastestClockKHz = 100'000;
 
+// The names Tovi shows and stores: the first of each chip family.
 bool isChipName(std::u16string_view name) {
-    return name == u"8048" || name == u"8049" || name == u"8050";
+    const std::string text = toUtf8(name);
+    const auto family = mcs48::chipFamilyOf(text);
+    return family && mcs48::chipFamilies[static_cast<std::size_t>(*family)].names[0] == text;
 }
 
 void readSimulator(const IniGroupReader& group, SimulatorSettings& settings) {

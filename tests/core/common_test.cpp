@@ -69,6 +69,9 @@ TEST(Common, SplitsLinesAtEveryKindOfLineEnd) {
 
 TEST(Common, ShowsControlCharactersAsQuestionMarks) {
     EXPECT_EQ(withoutControlCharacters(u"a\nb\r\x1B[2J\a\tc\x7F\u0085ä€"), u"a?b??[2J?\tc??ä€");
+    EXPECT_EQ(printableText("caf\xE9\x1B[2J"), "caf\uFFFD?[2J"); // bytes from outside
+    EXPECT_EQ(excerpt("äöü", 2), "äö…");
+    EXPECT_EQ(excerpt("äö", 2), "äö");
 }
 
 TEST(Common, ReadsFilesWithinLimitsAndUpToNul) {
@@ -77,6 +80,7 @@ TEST(Common, ReadsFilesWithinLimitsAndUpToNul) {
     EXPECT_EQ(readFileBytes(dir / "f"), std::string("abc\0def", 7));
     EXPECT_EQ(readFileBytes(dir / "f", 7), std::string("abc\0def", 7));
     EXPECT_EQ(readFileBytes(dir / "f", 6), std::nullopt);
+    EXPECT_EQ(readFileStart(dir / "f", 4), std::string("abc\0", 4));
     EXPECT_EQ(readBytesUpToNul(dir / "f"), "abc");
     writeFile(dir / "big", std::string(200'000, 'x') + '\0' + "tail");
     EXPECT_EQ(readBytesUpToNul(dir / "big"), std::string(200'000, 'x'));
@@ -107,6 +111,7 @@ TEST(Common, WritesFilesAtomicallyAndSafely) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 5);
     EXPECT_TRUE(isSameFile(dir / "link2", dir / "./target"));
     EXPECT_FALSE(isSameFile(dir / "fresh", dir / "target"));
+    EXPECT_TRUE(isSameFile(dir / "fresh", dir / "./fresh")); // a file yet to be written
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "settings/ini_reader.h"
 #include "settings/persistent_settings.h"
+#include "settings/simulator_settings.h"
 #include "support.h"
 
 namespace tovi::test {
@@ -136,6 +137,18 @@ TEST_F(SettingsFileTest, ReadsTheWindowAndMemoryGroupsTolerantly) {
 // A missing file is written at once with the built-in layout; a file that
 // cannot be read (here: a directory, and a file beyond 1 MiB) gives the
 // built-in layout and is never written during the run.
+// tovi-sim.ini takes the chip names Tovi shows; a kin's name or any other keeps the chip.
+TEST_F(SettingsFileTest, ReadsOnlyTheChipNamesToviShows) {
+    const std::pair<std::string, std::u16string_view> cases[] = {
+        {"8048", u"8048"}, {"8050", u"8050"}, {"8748", u"8049"}, {"8051", u"8049"}};
+    for (const auto& [name, chip] : cases) {
+        writeFile(dir_ / "tovi-sim.ini", "[Simulator]\r\nChip = " + name + "\r\n");
+        SimulatorSettings settings;
+        loadSimulatorSettings(settings, dir_ / "tovi-sim.ini");
+        EXPECT_EQ(settings.chip, chip) << name;
+    }
+}
+
 TEST_F(SettingsFileTest, ARunWritesOnlyWhatItCouldRead) {
     const fs::path previous = fs::current_path();
     fs::current_path(dir_.path());

@@ -25,8 +25,8 @@ TEST(ToviUpload, ExitsWithItsStatusAndLeavesToviIniAsItWas) {
     // clang-format off
     const Call runs[] = {
         {"no binary", {}, {}, 2, {}, usage + "DATEI fehlt"},
-        {"faulty Intel HEX", {"bad.hex"}, {}, 1,
-         "bad.hex - Intel HEX fehlerhaft, Zeile 1: Prüfsumme falsch\n", {}},
+        {"faulty Intel HEX after a byte-order mark, name in Latin-1", {"b\xE4r.hex"}, {}, 1,
+         "b\uFFFDr.hex - Intel HEX fehlerhaft, Zeile 2: Prüfsumme falsch\n", {}},
         {"two binaries", {"a.bin", "b.bin"}, {}, 2, {}, usage + "unerwartetes Argument: b.bin"},
         {"unknown option", {"--baud", "9600", "a.bin"}, {}, 2, {}, usage},
         {"port without value", {"a.bin", "--port"}, {}, 2, {}, usage + "--port erwartet einen Wert"},
@@ -44,7 +44,7 @@ TEST(ToviUpload, ExitsWithItsStatusAndLeavesToviIniAsItWas) {
     for (const Call& call : runs) {
         Scratch dir;
         writeFile(dir / "a.bin", "x");
-        writeFile(dir / "bad.hex", ":0100000001FF\r\n:00000001FF\r\n");
+        writeFile(dir / "b\xE4r.hex", "\xEF\xBB\xBF\r\n:0100000001FF\r\n:00000001FF\r\n\x1A");
         if (!call.ini.empty()) {
             writeFile(dir / "tovi.ini", call.ini);
         }

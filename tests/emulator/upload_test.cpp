@@ -126,14 +126,14 @@ TEST_F(UploadFile, SendsTheProtocolByteForByte) {
     }
 }
 
-// An Intel HEX file is recognised by its content and sends exactly the bytes
-// of the same image as a raw file.
+// An Intel HEX file is recognised by its content, whatever an editor put
+// around its records, and sends exactly the bytes of the same image as a raw file.
 TEST_F(UploadFile, SendsIntelHexAsTheSameImage) {
     const auto bytes = patternBytes(300);
     ScriptedPort raw;
     ScriptedPort hex;
     upload(writeBinary(pathOf("p.bin"), bytes), raw);
-    const std::string text = toIntelHex(bytes);
+    const std::string text = "\xEF\xBB\xBF \r\n" + toIntelHex(bytes) + "\x1A";
     upload(writeBinary(pathOf("p.txt"), {text.begin(), text.end()}), hex);
     EXPECT_EQ(hex.written, raw.written);
     EXPECT_EQ(hex.written, wireStream(bytes, 1, 0, "E256"));
