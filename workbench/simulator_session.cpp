@@ -30,7 +30,7 @@ bool isCall(std::uint8_t opcode) {
 
 SimulatorSession::SimulatorSession(SimulatorSettings& settings, QObject* parent)
     : QObject(parent), settings_(settings), lineAt_(mcs48::addressSpace, 0),
-      rowAt_(mcs48::addressSpace, -1) {
+      rowAt_(mcs48::addressSpace, -1), codeMap_(mcs48::addressSpace, 0) {
     processor_.setChip(chip());
     slices_.setInterval(0);
     connect(&slices_, &QTimer::timeout, this, &SimulatorSession::runSlice);
@@ -47,11 +47,17 @@ void SimulatorSession::loadProgram(const ObjectImage& image) {
         rowAt_[address] = static_cast<int>(row);
         codeLines.insert(image.rowLines[row]);
     }
+    std::fill(codeMap_.begin(), codeMap_.end(), 0);
+    for (std::size_t address = 0; address < image.occupied.size(); ++address) {
+        codeMap_[address] = image.occupied[address] ? 1 : 0;
+    }
     const auto length = static_cast<std::size_t>(image.imageLength());
     hasProgram_ = processor_.load(std::span(image.bytes).first(length));
     std::erase_if(breakpoints_, [&codeLines](int line) { return !codeLines.contains(line); });
     resolveBreakpoints();
+    const mcs48::State before = state();
     processor_.reset();
+    setInputs(before);
     emit changed();
 }
 
@@ -64,6 +70,18 @@ void SimulatorSession::edit(const std::function<void(mcs48::State&)>& change) {
 void SimulatorSession::setInput(mcs48::Input input, std::uint8_t value) {
     processor_.setInput(input, value);
     emit changed();
+}
+
+// The levels on the pins belong to the circuit around the chip, not to the program.
+void SimulatorSession::setInputs(const mcs48::State& levels) {
+    using mcs48::Input;
+    const std::pair<Input, std::uint8_t> inputs[] = {
+        {Input::T0, levels.t0},     {Input::T1, levels.t1},     {Input::Int, levels.intPin},
+        {Input::P1, levels.p1Pins}, {Input::P2, levels.p2Pins}, {Input::Bus, levels.busPins},
+    };
+    for (const auto& [input, value] : inputs) {
+        processor_.setInput(input, value);
+    }
 }
 
 mcs48::Chip SimulatorSession::chip() const {
@@ -177,7 +195,12 @@ void SimulatorSession::pause() {
 
 void SimulatorSession::reset() {
     stopSlices();
+    const mcs48::State before = state();
     processor_.reset();
+    mcs48::State& after = processor_.editState();
+    after.ram = before.ram;
+    after.xram = before.xram;
+    processor_.edited();
     emit changed();
 }
 
@@ -191,6 +214,10 @@ void SimulatorSession::start(mcs48::RunLimits limits, std::optional<int> target)
     }
     limits_ = limits;
     limits_.stopAddresses = runStops_;
+    // A run that starts where the program has no code goes wherever that leads.
+    if (codeMap_[state().pc] != 0) {
+        limits_.codeMap = codeMap_;
+    }
     firstSlice_ = true;
     running_ = true;
     sinceRefresh_.start();
@@ -203,6 +230,10 @@ void SimulatorSession::runSlice() {
     const int pc = state().pc;
     if (!firstSlice_ && std::ranges::find(runStops_, pc) != runStops_.end()) {
         finish({mcs48::StopReason::StopAddress, static_cast<std::uint16_t>(pc), 0});
+        return;
+    }
+    if (!firstSlice_ && leftCodeAt(pc)) {
+        finish({mcs48::StopReason::LeftCode, static_cast<std::uint16_t>(pc), 0});
         return;
     }
     QElapsedTimer clock;
@@ -237,8 +268,16 @@ void SimulatorSession::finish(const mcs48::RunResult& result) {
                             .arg(hexAddress(result.address)));
     } else if (result.reason == mcs48::StopReason::UnknownOpcode) {
         reportUnknownOpcode(result.opcode, result.address);
+    } else if (result.reason == mcs48::StopReason::LeftCode) {
+        emit stopReport(
+            QStringLiteral("Halt: kein Programmcode bei %1").arg(hexAddress(result.address)));
     }
     emit changed();
+}
+
+// The slice before ended where this run, guarding the code, must not go on.
+bool SimulatorSession::leftCodeAt(int pc) const {
+    return !limits_.codeMap.empty() && codeMap_[static_cast<std::size_t>(pc)] == 0;
 }
 
 void SimulatorSession::stopSlices() {

@@ -1,8 +1,8 @@
 #pragma once
 // The debugger without its widgets: the processor with the program of the
-// last successful assembly, where each address came from in the source, the
-// breakpoints by source line, and runs in short slices on the window's thread
-// so that the window stays responsive.
+// last successful assembly, where each address came from in the source and
+// which addresses hold code, the breakpoints by source line, and runs in short
+// slices on the window's thread so that the window stays responsive.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -28,7 +28,7 @@ public:
     explicit SimulatorSession(SimulatorSettings& settings, QObject* parent = nullptr);
 
     // A new program: the image of a successful assembly with its listing rows.
-    // The processor starts over from reset.
+    // The processor starts over from reset; the input pins keep their levels.
     void loadProgram(const ObjectImage& image);
     bool hasProgram() const { return hasProgram_; }
 
@@ -63,6 +63,7 @@ public:
     void run();
     void runTo(int address);
     void pause();
+    // The reset of the chip: internal and external RAM keep their contents.
     void reset();
 
 signals:
@@ -71,7 +72,7 @@ signals:
     void changed();
     void runningChanged(bool running);
     // Why a run stopped, for the status list: a breakpoint, a stop asked for,
-    // an opcode that does not exist.
+    // an opcode that does not exist, an address without code.
     void stopReport(const QString& line);
 
 private:
@@ -81,12 +82,15 @@ private:
     void stopSlices();
     void reportUnknownOpcode(int opcode, int address);
     void resolveBreakpoints();
+    bool leftCodeAt(int pc) const;
+    void setInputs(const mcs48::State& levels);
 
     SimulatorSettings& settings_;
     mcs48::Processor processor_;
     bool hasProgram_ = false;
-    std::vector<int> lineAt_; // by address
-    std::vector<int> rowAt_;  // by address
+    std::vector<int> lineAt_;                  // by address
+    std::vector<int> rowAt_;                   // by address
+    std::vector<std::uint8_t> codeMap_;        // by address: non-zero where the program is
     std::set<int> breakpoints_;
     std::vector<std::uint16_t> stopAddresses_; // of the breakpoints
     std::vector<std::uint16_t> runStops_;      // of this run: the breakpoints and its target

@@ -109,11 +109,6 @@ TEST_F(DebuggerTest, BreakpointsStopRunsAndSurviveReassembly) {
 TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     start();
     editor()->setPlainText(program);
-    press(Qt::Key_F8);
-    waitUntilStopped();
-    EXPECT_EQ(place(), "2 2 002");
-    EXPECT_EQ(session().state().ram[7], 0); // the call ran to its end
-    press(Qt::Key_F12);
     press(Qt::Key_F7);
     EXPECT_EQ(place(), "5 4 005");
     auto* stack = window().findChild<QTableWidget*>("stack");
@@ -126,6 +121,15 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     press(Qt::Key_F8, Qt::ShiftModifier);
     waitUntilStopped();
     EXPECT_EQ(place(), "2 2 002");
+    session().edit([](mcs48::State& state) { state.xram[9] = 0xA5; });
+    press(Qt::Key_F12); // a reset keeps both RAMs: the stack's return address and the MOVX byte
+    EXPECT_EQ(QString::number(session().state().pc) + QString::number(session().state().ram[8]) +
+                  QString::number(session().state().xram[9], 16),
+              "02a5");
+    press(Qt::Key_F8);
+    waitUntilStopped();
+    EXPECT_EQ(place(), "2 2 002");
+    EXPECT_EQ(session().state().ram[7], 0); // the call ran to its end
     source()->goToLine(3);
     press(Qt::Key_F4);
     waitUntilStopped();
@@ -173,6 +177,22 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     EXPECT_EQ(session().state().cycles, cycles);
 }
 
+// A run that leaves the program's code stops there; one that starts outside goes on wherever it
+// leads, through code and out of it again, slice after slice.
+TEST_F(DebuggerTest, RunsStopWhereTheCodeEnds) {
+    start();
+    editor()->setPlainText("mov a,#10h\nloop: jmpp @a\norg 10h\ndb 20h\norg 21h\njmp loop");
+    press(Qt::Key_F9);
+    waitUntilStopped();
+    EXPECT_EQ(lastStatus(), "Halt: kein Programmcode bei 020H");
+    press(Qt::Key_F9);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return !session().isRunning() || session().state().instructions > 2'000'000; },
+        10000));
+    EXPECT_TRUE(session().isRunning()) << lastStatus().toStdString();
+    press(Qt::Key_F9, Qt::ShiftModifier);
+}
+
 // Values typed into the views and pins switched reach the processor; chip,
 // clock and the window's place come back after an orderly end.
 TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
@@ -218,6 +238,8 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     EXPECT_EQ(simulator->findChild<QTableWidget*>("internalRam")->item(1, 10)->text(), "77");
     registers->item(0, 7)->setText("zz"); // refused: the value shown before comes back at once
     EXPECT_EQ(registers->item(0, 7)->text(), "00");
+    QTest::keyClicks(editor(), " ");
+    press(Qt::Key_F7); // assembled anew, from reset: the pins keep their levels
     EXPECT_FALSE(session().state().t0 || session().state().t1);
     EXPECT_EQ(session().state().busPins, 0x7F);
     EXPECT_EQ(session().state().p2Pins, 0xFE);
