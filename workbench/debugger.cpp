@@ -25,7 +25,7 @@ Debugger::~Debugger() = default;
 
 void Debugger::loadProgram(const ObjectImage& image) {
     session_->loadProgram(image);
-    surroundings_.editor->setBreakpointLines(session_->breakpoints());
+    dropBreakpointsWithoutCode();
 }
 
 void Debugger::runCommand(CommandId id) {
@@ -38,6 +38,7 @@ void Debugger::runCommand(CommandId id) {
     if (session_->isRunning() || !prepare()) {
         return;
     }
+    session_->useBreakpoints(surroundings_.editor->breakpointLines());
     view_->rememberBaseline();
     switch (id) {
     case CommandId::Run:
@@ -62,15 +63,30 @@ void Debugger::runCommand(CommandId id) {
     surroundings_.appendStatus(u"Zeile " + decimalText(line) + u" enthält keinen Befehl");
 }
 
-// Lines are checked against the text as it is now, so a breakpoint goes only
-// where an instruction stands even before the next assembly.
+// A mark goes on any line while the text differs from the program's; the
+// next assembly decides. Against the program of the text as it is, a line
+// without code is refused at once.
 void Debugger::toggleBreakpoint(int line) {
-    if (!session_->toggleBreakpoint(line, surroundings_.codeLines())) {
-        surroundings_.appendStatus(u"Zeile " + decimalText(line) +
-                                   u" enthält keinen Befehl: kein Haltepunkt");
-        return;
+    SourceEditor& editor = *surroundings_.editor;
+    const bool on = !editor.hasBreakpoint(line);
+    if (on && surroundings_.programIsCurrent() && !session_->addressOfLine(line)) {
+        return reportNoCode(line);
     }
-    surroundings_.editor->setBreakpointLines(session_->breakpoints());
+    editor.setBreakpoint(line, on);
+}
+
+void Debugger::dropBreakpointsWithoutCode() {
+    for (const int line : surroundings_.editor->breakpointLines()) {
+        if (!session_->addressOfLine(line)) {
+            surroundings_.editor->setBreakpoint(line, false);
+            reportNoCode(line);
+        }
+    }
+}
+
+void Debugger::reportNoCode(int line) {
+    surroundings_.appendStatus(u"Zeile " + decimalText(line) +
+                               u" enthält keinen Befehl: kein Haltepunkt");
 }
 
 void Debugger::storeWindowPlace() {

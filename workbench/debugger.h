@@ -2,12 +2,13 @@
 // The debugger in the workbench: the "Simulator" child window with its
 // session, the simulator commands, breakpoints in the editor's gutter, and the
 // current instruction marked in the editor and the object-code list.
+// Breakpoints are marks on the editor's lines; each run takes the lines that
+// carry one at its start.
 
 #include <QObject>
 
 #include <functional>
 #include <memory>
-#include <set>
 
 #include "common/text.h"
 #include "settings/simulator_settings.h"
@@ -39,14 +40,15 @@ public:
         // Assembles the source when it changed since the program was loaded;
         // false when there is no program to run.
         std::function<bool()> assembleIfChanged;
-        // The lines of the editor's text that hold an instruction now.
-        std::function<std::set<int>()> codeLines;
+        // Whether the editor's text is the one the program was assembled from.
+        std::function<bool()> programIsCurrent;
     };
 
     Debugger(SimulatorSettings& settings, Surroundings surroundings, QObject* parent = nullptr);
     ~Debugger() override;
 
-    // The program of a successful assembly; the processor starts over.
+    // The program of a successful assembly; the processor starts over, and
+    // breakpoints on lines without code go.
     void loadProgram(const ObjectImage& image);
     // One of the simulator's commands.
     void runCommand(CommandId id);
@@ -58,6 +60,8 @@ public:
 
 private:
     bool prepare();
+    void dropBreakpointsWithoutCode();
+    void reportNoCode(int line);
     void showWindow();
     void showWhereItStands();
 

@@ -265,15 +265,16 @@ void MainWindow::createFindDialog() {
 }
 
 void MainWindow::createDebugger() {
-    debugger_ =
-        new Debugger(settings_.simulator(),
-                     {workspace_, toolWindowStyle_, sourceEditor_, objectCodeList_,
-                      [this](std::u16string_view line) {
-                          appendStatus(line);
-                          scrollStatusToEnd();
-                      },
-                      [this] { return assembleIfChanged(); }, [this] { return codeLinesNow(); }},
-                     this);
+    debugger_ = new Debugger(
+        settings_.simulator(),
+        {workspace_, toolWindowStyle_, sourceEditor_, objectCodeList_,
+         [this](std::u16string_view line) {
+             appendStatus(line);
+             scrollStatusToEnd();
+         },
+         [this] { return assembleIfChanged(); },
+         [this] { return assembledRevision_ == sourceEditor_->document()->revision(); }},
+        this);
 }
 
 // A double click or Enter on "Zeile: N …" in the status list, and a double
@@ -514,17 +515,6 @@ bool MainWindow::assembleIfChanged() {
         return true;
     }
     return assemble();
-}
-
-// The lines that hold an instruction in the editor's text as it is, found by
-// an assembly that reports nothing and writes nothing.
-std::set<int> MainWindow::codeLinesNow() const {
-    const auto lines = splitLines(sourceEditor_->toPlainText().toStdU16String());
-    Assembler assembler;
-    const AssemblyResult result =
-        assembler.assemble({lines, {}, {}, 0}, [](std::u16string_view) {});
-    return {result.image.rowLines.begin() + (result.image.rowLines.empty() ? 0 : 1),
-            result.image.rowLines.end()};
 }
 
 void MainWindow::showListing(const std::vector<std::u16string>& listing) {

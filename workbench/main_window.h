@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,7 +87,6 @@ private:
 
     bool assemble();
     bool assembleIfChanged();
-    std::set<int> codeLinesNow() const;
     void askForLine();
     QString infoText() const;
     void showListing(const std::vector<std::u16string>& listing);

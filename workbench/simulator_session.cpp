@@ -40,12 +40,10 @@ void SimulatorSession::loadProgram(const ObjectImage& image) {
     pause();
     std::fill(lineAt_.begin(), lineAt_.end(), 0);
     std::fill(rowAt_.begin(), rowAt_.end(), -1);
-    std::set<int> codeLines;
     for (std::size_t row = 1; row < image.listing.size(); ++row) {
         const auto address = static_cast<std::size_t>(image.rowAddresses[row]); // below 800H
         lineAt_[address] = image.rowLines[row];
         rowAt_[address] = static_cast<int>(row);
-        codeLines.insert(image.rowLines[row]);
     }
     std::fill(codeMap_.begin(), codeMap_.end(), 0);
     for (std::size_t address = 0; address < image.occupied.size(); ++address) {
@@ -53,8 +51,7 @@ void SimulatorSession::loadProgram(const ObjectImage& image) {
     }
     const auto length = static_cast<std::size_t>(image.imageLength());
     hasProgram_ = processor_.load(std::span(image.bytes).first(length));
-    std::erase_if(breakpoints_, [&codeLines](int line) { return !codeLines.contains(line); });
-    resolveBreakpoints();
+    stopAddresses_.clear();
     const mcs48::State before = state();
     processor_.reset();
     setInputs(before);
@@ -120,20 +117,9 @@ int SimulatorSession::listingRowOfAddress(int address) const {
     return rowAt_[static_cast<std::size_t>(address)];
 }
 
-bool SimulatorSession::toggleBreakpoint(int line, const std::set<int>& codeLines) {
-    if (breakpoints_.erase(line) == 0) {
-        if (!codeLines.contains(line)) {
-            return false;
-        }
-        breakpoints_.insert(line);
-    }
-    resolveBreakpoints();
-    return true;
-}
-
-void SimulatorSession::resolveBreakpoints() {
+void SimulatorSession::useBreakpoints(const std::set<int>& lines) {
     stopAddresses_.clear();
-    for (const int line : breakpoints_) {
+    for (const int line : lines) {
         if (const auto address = addressOfLine(line)) {
             stopAddresses_.push_back(static_cast<std::uint16_t>(*address));
         }

@@ -1,7 +1,7 @@
 #pragma once
 // The debugger without its widgets: the processor with the program of the
 // last successful assembly, where each address came from in the source and
-// which addresses hold code, the breakpoints by source line, and runs in short
+// which addresses hold code, the breakpoints of a run, and runs in short
 // slices on the window's thread so that the window stays responsive.
 
 #include <QElapsedTimer>
@@ -51,10 +51,8 @@ public:
     std::optional<int> addressOfLine(int line) const;
     int listingRowOfAddress(int address) const;
 
-    const std::set<int>& breakpoints() const { return breakpoints_; }
-    // Clears the breakpoint of a line, or sets it when the line is one of
-    // `codeLines`; false when nothing changed.
-    bool toggleBreakpoint(int line, const std::set<int>& codeLines);
+    // The source lines the runs from now on stop at; lines without code are passed over.
+    void useBreakpoints(const std::set<int>& lines);
 
     bool isRunning() const { return running_; }
     void stepInto();
@@ -81,7 +79,6 @@ private:
     void finish(const mcs48::RunResult& result);
     void stopSlices();
     void reportUnknownOpcode(int opcode, int address);
-    void resolveBreakpoints();
     bool leftCodeAt(int pc) const;
     void setInputs(const mcs48::State& levels);
 
@@ -91,7 +88,6 @@ private:
     std::vector<int> lineAt_;                  // by address
     std::vector<int> rowAt_;                   // by address
     std::vector<std::uint8_t> codeMap_;        // by address: non-zero where the program is
-    std::set<int> breakpoints_;
     std::vector<std::uint16_t> stopAddresses_; // of the breakpoints
     std::vector<std::uint16_t> runStops_;      // of this run: the breakpoints and its target
     mcs48::RunLimits limits_;

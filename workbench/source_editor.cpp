@@ -41,6 +41,13 @@ const QColor executionColour(0xFF, 0xE6, 0x80);
 const QColor arrowColour(0xD0, 0x8C, 0x00);
 constexpr int markSpace = 16; // room for the breakpoint dot and the arrow
 
+// The mark a block with a breakpoint carries; the block owns it.
+class BreakpointMark : public QTextBlockUserData {};
+
+bool isMarked(const QTextBlock& block) {
+    return dynamic_cast<BreakpointMark*>(block.userData()) != nullptr;
+}
+
 QTextDocument::FindFlags flagsFor(bool matchCase) {
     return matchCase ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags();
 }
@@ -53,6 +60,8 @@ SourceEditor::SourceEditor(QWidget* parent)
     connect(this, &QPlainTextEdit::blockCountChanged, this, &SourceEditor::updateGutterWidth);
     // The gutter holds only the visible lines' numbers and marks: it repaints whole.
     connect(this, &QPlainTextEdit::updateRequest, gutter_, qOverload<>(&QWidget::update));
+    connect(document(), &QTextDocument::contentsChange, this,
+            &SourceEditor::keepBreakpointWithItsText);
     updateGutterWidth();
 }
 
@@ -70,9 +79,41 @@ int SourceEditor::caretLine() const {
     return textCursor().blockNumber() + 1;
 }
 
-void SourceEditor::setBreakpointLines(std::set<int> lines) {
-    breakpoints_ = std::move(lines);
+bool SourceEditor::hasBreakpoint(int line) const {
+    return isMarked(document()->findBlockByNumber(line - 1));
+}
+
+void SourceEditor::setBreakpoint(int line, bool on) {
+    QTextBlock block = document()->findBlockByNumber(line - 1);
+    if (!block.isValid() || isMarked(block) == on) {
+        return;
+    }
+    block.setUserData(on ? new BreakpointMark : nullptr);
     gutter_->update();
+}
+
+std::set<int> SourceEditor::breakpointLines() const {
+    std::set<int> lines;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (isMarked(block)) {
+            lines.insert(block.blockNumber() + 1);
+        }
+    }
+    return lines;
+}
+
+// A block split keeps its mark on the first part, so text inserted at the
+// start of a marked line would take the mark away from the line's own text,
+// which now begins after the insertion.
+void SourceEditor::keepBreakpointWithItsText(int position, int, int charsAdded) {
+    QTextBlock first = document()->findBlock(position);
+    QTextBlock own = document()->findBlock(position + charsAdded);
+    if (charsAdded == 0 || first.position() != position || !isMarked(first) || own == first ||
+        !own.isValid()) {
+        return;
+    }
+    first.setUserData(nullptr);
+    own.setUserData(new BreakpointMark);
 }
 
 void SourceEditor::setExecutionLine(int line) {
@@ -167,7 +208,7 @@ void SourceEditor::paintGutter(QPaintEvent* event) {
             break;
         }
         const int line = block.blockNumber() + 1;
-        if (breakpoints_.contains(line)) {
+        if (isMarked(block)) {
             painter.setPen(Qt::NoPen);
             painter.setBrush(breakpointColour);
             painter.drawEllipse(QPointF(markSpace / 2.0, top + lineHeight / 2.0), 5, 5);

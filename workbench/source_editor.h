@@ -1,7 +1,9 @@
 #pragma once
 // The source editor: a plain-text editor with a gutter for line numbers,
 // breakpoint marks and the marker of the current instruction, syntax colours,
-// search and replace, and Ctrl+Y as a second redo key.
+// search and replace, and Ctrl+Y as a second redo key. A breakpoint belongs to
+// its line's text: it moves with the line while editing and goes when the
+// line is deleted or another text is set.
 
 #include <QPlainTextEdit>
 
@@ -21,8 +23,10 @@ public:
     void goToLine(int line);
     int caretLine() const;
 
-    void setBreakpointLines(std::set<int> lines);
-    const std::set<int>& breakpointLines() const { return breakpoints_; }
+    bool hasBreakpoint(int line) const;
+    void setBreakpoint(int line, bool on);
+    // The lines that carry a breakpoint now.
+    std::set<int> breakpointLines() const;
     // The line of the instruction the simulator stands at, marked and kept in
     // view; 0 for none.
     void setExecutionLine(int line);
@@ -50,11 +54,11 @@ protected:
 private:
     void updateGutterWidth();
     void showExecutionLine();
+    void keepBreakpointWithItsText(int position, int charsRemoved, int charsAdded);
     int lineAtGutterY(int y) const;
 
     QWidget* gutter_;
     SyntaxHighlighter* highlighter_;
-    std::set<int> breakpoints_;
     int executionLine_ = 0;
 
     friend class Gutter;

@@ -193,6 +193,49 @@ TEST_F(DebuggerTest, RunsStopWhereTheCodeEnds) {
     press(Qt::Key_F9, Qt::ShiftModifier);
 }
 
+// Edits around the breakpoint on line 38 (00FH) of the template: it stays with its text, and goes
+// with its line or when another source comes.
+struct EditRow {
+    const char* name;
+    int line;
+    const char* step; // "Enter" at the start of the line, "DeleteLine", or a command
+    int movedTo;      // 0: gone
+};
+
+class BreakpointEditTest : public TableTest<EditRow, DebuggerTest> {};
+
+const EditRow editRows[] = {
+    {"EnterAtItsStart", 38, "Enter", 39},       {"LineInsertedAbove", 16, "Enter", 39},
+    {"LineDeletedAbove", 16, "DeleteLine", 37}, {"ItsLineDeleted", 38, "DeleteLine", 0},
+    {"NewSource", 38, "NewSource", 0},          {"LoadSource", 38, "LoadSource", 0},
+};
+
+TEST_P(BreakpointEditTest, BreakpointStaysWithItsText) {
+    const EditRow& row = GetParam();
+    writeFile("hallowelt.asm", "nop\n");
+    start();
+    trigger("NewSource");
+    source()->goToLine(38);
+    press(Qt::Key_F2);
+    source()->goToLine(row.line);
+    if (std::string_view(row.step) == "Enter") {
+        press(Qt::Key_Return);
+    } else if (std::string_view(row.step) == "DeleteLine") {
+        press(Qt::Key_Down, Qt::ShiftModifier);
+        press(Qt::Key_Delete);
+    } else {
+        run(row.step);
+    }
+    EXPECT_EQ(source()->breakpointLines(), row.movedTo ? std::set{row.movedTo} : std::set<int>{});
+    if (row.movedTo != 0) {
+        press(Qt::Key_F9);
+        waitUntilStopped();
+        EXPECT_EQ(lastStatus(), QString("Haltepunkt in Zeile %1 (00FH)").arg(row.movedTo));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Edits, BreakpointEditTest, ::testing::ValuesIn(editRows), byName);
+
 // Values typed into the views and pins switched reach the processor; chip,
 // clock and the window's place come back after an orderly end.
 TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {

@@ -45,11 +45,12 @@ TEST_F(EditorTest, ErrorLinesAndListingRowsLeadToTheirSourceLine) {
     EXPECT_EQ(source()->caretLine(), 4);
 }
 
-// Line numbers beside the text, a click beside a line with code sets a
-// breakpoint and a second one clears it; a comment line takes none.
+// Line numbers beside the text, a click beside a line sets a breakpoint and a
+// second one clears it, also while another line has an error; the assembly
+// takes it from a line without code, and so does a click once assembled.
 TEST_F(EditorTest, GutterShowsLinesAndTakesBreakpoints) {
     start();
-    editor()->setPlainText("; Kopf\nnop\nret");
+    editor()->setPlainText("; Kopf\nnop\nret\nxyz");
     auto* gutter = source()->findChild<QWidget*>("gutter");
     ASSERT_TRUE(gutter != nullptr && gutter->width() == source()->gutterWidth());
     EXPECT_EQ(source()->viewport()->x(), gutter->geometry().right() + 1); // the text beside it
@@ -61,10 +62,19 @@ TEST_F(EditorTest, GutterShowsLinesAndTakesBreakpoints) {
     clickBeside(2);
     clickBeside(3);
     clickBeside(1);
-    EXPECT_EQ(source()->breakpointLines(), (std::set<int>{2, 3}));
-    EXPECT_EQ(lastStatus(), "Zeile 1 enthält keinen Befehl: kein Haltepunkt");
+    EXPECT_EQ(source()->breakpointLines(), (std::set<int>{1, 2, 3}));
+    EXPECT_EQ(lastStatus(), "Willkommen an Bord!");
     clickBeside(3);
+    source()->goToLine(4);
+    QTest::keyClicks(editor(), ";");
+    trigger("Assemble");
     EXPECT_EQ(source()->breakpointLines(), std::set<int>{2});
+    EXPECT_EQ(statusLines().mid(1),
+              (QStringList{"Assemblieren ohne Fehler beendet.",
+                           "Zeile 1 enthält keinen Befehl: kein Haltepunkt"}));
+    clickBeside(4);
+    EXPECT_EQ(source()->breakpointLines(), std::set<int>{2});
+    EXPECT_EQ(lastStatus(), "Zeile 4 enthält keinen Befehl: kein Haltepunkt");
     const int threeDigits = source()->gutterWidth();
     editor()->setPlainText(QString("nop\n").repeated(999)); // 1000 lines
     EXPECT_GT(source()->gutterWidth(), threeDigits);
