@@ -61,6 +61,12 @@ void ChildWindow::closeEvent(QCloseEvent* event) {
     }
 }
 
+bool isUsableSize(const WindowRect& rect) {
+    constexpr int smallestWidth = 100;
+    constexpr int smallestHeight = 50;
+    return rect.width >= smallestWidth && rect.height >= smallestHeight;
+}
+
 // A title bar above the top could not be reached again, so the top edge stays inside.
 WindowRect fitInto(const WindowRect& rect, const QSize& area) {
     constexpr int visibleStrip = 40;

@@ -26,6 +26,10 @@ private:
     bool closable_ = false;
 };
 
+// Whether a stored size is large enough to work with; below it the built-in
+// place is taken.
+bool isUsableSize(const WindowRect& rect);
+
 // The rectangle reduced to fit into an area of the given size: no larger
 // than the area, and placed so that a strip of its title bar stays inside.
 WindowRect fitInto(const WindowRect& rect, const QSize& area);

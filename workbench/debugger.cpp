@@ -5,10 +5,8 @@
 #include "workbench/simulator_view.h"
 #include "workbench/source_editor.h"
 
-#include <QGuiApplication>
 #include <QListWidget>
 #include <QMdiArea>
-#include <QScreen>
 
 namespace tovi {
 
@@ -113,11 +111,20 @@ void Debugger::showWindow() {
             new ChildWindow(QStringLiteral("Simulator"), view_, surroundings_.toolWindowStyle);
         window_->setClosable(true);
         surroundings_.workspace->addSubWindow(window_);
-        window_->placeAt(fitInto(settings_.window,
-                                 QGuiApplication::primaryScreen()->availableGeometry().size()));
+        window_->placeAt(openingRect());
     }
     window_->show();
     window_->raise();
+}
+
+// The stored place, unless its size is unusable or larger than the workspace:
+// then the built-in one.
+WindowRect Debugger::openingRect() const {
+    const QSize area = surroundings_.workspace->viewport()->size();
+    const WindowRect& stored = settings_.window;
+    const bool usable =
+        isUsableSize(stored) && stored.width <= area.width() && stored.height <= area.height();
+    return fitInto(usable ? stored : SimulatorSettings().window, area);
 }
 
 // The current instruction's line in the editor and its row in the listing,

@@ -63,6 +63,7 @@ private:
     void dropBreakpointsWithoutCode();
     void reportNoCode(int line);
     void showWindow();
+    WindowRect openingRect() const;
     void showWhereItStands();
 
     SimulatorSettings& settings_;

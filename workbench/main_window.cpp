@@ -48,9 +48,6 @@ constexpr int caretSamplingMilliseconds = 200;
 // The status list forgets its oldest lines beyond this many.
 constexpr int maxStatusLines = 10'000;
 constexpr int caretFieldWidth = 200;
-// Below this a stored window size is not usable, and the built-in layout is taken.
-constexpr int smallestWidth = 100;
-constexpr int smallestHeight = 50;
 
 QFont loadEditorFont() {
     if (QFontDatabase::families().contains(QStringLiteral("Lucida Console"))) {
@@ -567,7 +564,7 @@ void MainWindow::setFillByte(std::uint8_t value) {
 // The stored rectangle, unless it is too small to work with.
 WindowRect MainWindow::openingRect(int n) const {
     const WindowRect stored = settings_.values().windowRects[static_cast<std::size_t>(n)];
-    if (stored.width < smallestWidth || stored.height < smallestHeight) {
+    if (!isUsableSize(stored)) {
         return builtInRect(n);
     }
     return stored;

@@ -1,6 +1,7 @@
 // The debugger: stepping with the current line marked, breakpoints, runs that stay responsive and
 // stop with a reason, the Simulator window's views and what tovi-sim.ini keeps.
 
+#include "settings/simulator_settings.h"
 #include "workbench/debugger.h"
 #include "workbench/simulator_session.h"
 #include "workbench/source_editor.h"
@@ -235,6 +236,42 @@ TEST_P(BreakpointEditTest, BreakpointStaysWithItsText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Edits, BreakpointEditTest, ::testing::ValuesIn(editRows), byName);
+
+// A stored size of the Simulator window that is missing, not positive or larger than the workspace
+// gives the built-in one; a usable one is kept.
+struct PlaceRow {
+    const char* name;
+    const char* stored; // the [Fenster] group of tovi-sim.ini
+    bool kept;
+};
+
+class SimulatorPlaceTest : public TableTest<PlaceRow, DebuggerTest> {};
+
+const PlaceRow placeRows[] = {
+    {"Missing", "F4X = 5\r\n", false},
+    {"Zero", "F4W = 0\r\nF4H = 0\r\n", false},
+    {"Negative", "F4W = -600\r\nF4H = -400\r\n", false},
+    {"LargerThanTheWorkspace", "F4W = 9000\r\nF4H = 300\r\n", false},
+    {"Usable", "F4W = 500\r\nF4H = 300\r\n", true},
+};
+
+TEST_P(SimulatorPlaceTest, SimulatorWindowOpensAtAUsableSize) {
+    writeFile("tovi-sim.ini", std::string("[Fenster]\r\n") + GetParam().stored);
+    start();
+    editor()->setPlainText(program);
+    press(Qt::Key_F7);
+    const WindowRect builtIn = SimulatorSettings().window;
+    const QSize expected = GetParam().kept ? QSize(500, 300) : QSize(builtIn.width, builtIn.height);
+    EXPECT_EQ(window().findChild<QWidget*>("simulatorView")->size(), expected);
+    run("Restart");
+    const std::string size = QString("F4W = %1\r\nF4H = %2\r\n")
+                                 .arg(expected.width())
+                                 .arg(expected.height())
+                                 .toStdString();
+    EXPECT_NE(fileBytes("tovi-sim.ini").find(size), std::string::npos) << fileBytes("tovi-sim.ini");
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredSizes, SimulatorPlaceTest, ::testing::ValuesIn(placeRows), byName);
 
 // Values typed into the views and pins switched reach the processor; chip,
 // clock and the window's place come back after an orderly end.
