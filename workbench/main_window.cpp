@@ -10,6 +10,7 @@
 #include "workbench/debugger.h"
 #include "workbench/find_dialog.h"
 #include "workbench/icons.h"
+#include "workbench/simulator_session.h"
 #include "workbench/source_editor.h"
 #include "workbench/source_files.h"
 #include "workbench/user_dialogs.h"
@@ -272,6 +273,18 @@ void MainWindow::createDebugger() {
          [this] { return assembleIfChanged(); },
          [this] { return assembledRevision_ == sourceEditor_->document()->revision(); }},
         this);
+    connect(&debugger_->session(), &SimulatorSession::runningChanged, this,
+            &MainWindow::enableSimulatorCommands);
+    enableSimulatorCommands(false);
+}
+
+// Anhalten only while a run goes on, the commands that start one only while none does.
+void MainWindow::enableSimulatorCommands(bool running) {
+    action(CommandId::Pause)->setEnabled(running);
+    for (const CommandId id : {CommandId::Run, CommandId::StepInto, CommandId::StepOver,
+                               CommandId::StepOut, CommandId::RunToCursor}) {
+        action(id)->setEnabled(!running);
+    }
 }
 
 // A double click or Enter on "Zeile: N …" in the status list, and a double

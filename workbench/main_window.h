@@ -87,6 +87,7 @@ private:
 
     bool assemble();
     bool assembleIfChanged();
+    void enableSimulatorCommands(bool running);
     void askForLine();
     QString infoText() const;
     void showListing(const std::vector<std::u16string>& listing);

@@ -1,5 +1,6 @@
-// The debugger: stepping with the current line marked, breakpoints, runs that stay responsive and
-// stop with a reason, the Simulator window's views and what tovi-sim.ini keeps.
+// The debugger: stepping with the current line marked, breakpoints that stay with their text, runs
+// that stay responsive and stop with a reason, the commands a run leaves usable, the Simulator
+// window's views and what tovi-sim.ini keeps.
 
 #include "settings/simulator_settings.h"
 #include "workbench/debugger.h"
@@ -28,6 +29,14 @@ protected:
     }
     void waitUntilStopped() {
         EXPECT_TRUE(QTest::qWaitFor([this] { return !session().isRunning(); }, 10000));
+    }
+    QString enabledCommands() {
+        QStringList names;
+        for (const char* name :
+             {"Run", "Pause", "StepInto", "StepOver", "StepOut", "RunToCursor"}) {
+            names << (child<QAction>(name)->isEnabled() ? name : "-");
+        }
+        return names.join(' ');
     }
     // Where the simulator stands: PC, its line marked in the editor, the listing's row.
     QString place() {
@@ -140,8 +149,10 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     QTest::qWait(200);
     EXPECT_TRUE(session().isRunning());
     EXPECT_GE(redrawn.count(), 1); // the views follow the run
+    EXPECT_EQ(enabledCommands(), "- Pause - - - -");
     press(Qt::Key_F9, Qt::ShiftModifier);
     EXPECT_FALSE(session().isRunning());
+    EXPECT_EQ(enabledCommands(), "Run - StepInto StepOver StepOut RunToCursor");
     EXPECT_EQ(lastStatus(), "Angehalten in Zeile 3 (003H)");
     const auto pausedAt = session().state().cycles;
     QTest::qWait(50);
