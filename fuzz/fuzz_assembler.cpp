@@ -45,6 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         statusLines != static_cast<std::size_t>(result.errorCount) + 1) {
         std::abort(); // every error is one line, plus the summary
     }
-    (void)tovi::binaryPathFor(lines.front());
+    (void)tovi::binaryPathFor(tovi::toUtf8(lines.front()));
     return 0;
 }

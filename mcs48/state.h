@@ -87,6 +87,8 @@ struct State {
     std::uint8_t& latch(Port port) { return latches[static_cast<std::size_t>(port)]; }
     std::uint8_t latch(Port port) const { return latches[static_cast<std::size_t>(port)]; }
     int registerBase() const { return registerBaseOf(psw); }
+
+    bool operator==(const State&) const = default;
 };
 
 } // namespace tovi::mcs48
