@@ -101,7 +101,7 @@ void describeOptions(tovi::CommandLine& commandLine, Options& options) {
         ->type_name("ADR")
         ->check(tovi::hexInRange(0, tovi::mcs48::addressSpace - 1));
     app.add_flag("--stop-on-idle", options.stopOnIdle,
-                 "bei einem Sprung auf sich selbst anhalten, den kein Interrupt beenden kann");
+                 "bei einem Sprung auf sich selbst anhalten, den kein Interrupt beendet");
     app.add_option("--stimulus", options.stimulusPath, "Eingänge nach DATEI ändern")
         ->type_name("DATEI")
         ->check(tovi::nonEmpty("einen Dateinamen"));
@@ -280,9 +280,9 @@ int main(int argc, char** argv) {
         "Stimulus-Zeilen: <Zyklus> <Name>=<Wert> mit T0, T1, INT (0 oder 1) und P1, P2,\n"
         "BUS (hex: FB, 0FBH, 0xFB oder %FB); ';' beginnt einen Kommentar. Die Datei darf\n"
         "höchstens 4 MiB groß sein.\n"
-        "Exit-Status: 0 beim Halt wie verlangt, 1 bei unbekanntem Opcode, nicht erreichter\n"
-        "Adresse (--until) oder unbrauchbarer Binärdatei, 2 bei falschem Aufruf, unlesbarer\n"
-        "Datei oder nicht schreibbarer Ausgabe.");
+        "Exit-Status: 0 beim Halt wie verlangt, 1 bei unbekanntem Opcode, nicht\n"
+        "erreichter Adresse (--until) oder unbrauchbarer Binärdatei, 2 bei falschem\n"
+        "Aufruf, unlesbarer Datei oder nicht schreibbarer Ausgabe.");
     Options options;
     describeOptions(commandLine, options);
     if (const auto exitStatus = commandLine.parse(argc, argv)) {
