@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "app/output.h"
+#include "common/hex_text.h"
 #include "common/text.h"
 
 namespace tovi {
@@ -71,13 +72,20 @@ std::string_view hexDigitsOf(std::string_view text) {
     return text;
 }
 
-std::string rangeText(long long lowest, long long highest, bool hex) {
-    std::ostringstream text;
-    if (hex) {
-        text << std::uppercase << std::hex;
+// A bound as few digits as it takes: "0", "FF", "FFF".
+std::string numberText(long long value, bool hex) {
+    if (!hex) {
+        return std::to_string(value);
     }
-    text << lowest << " bis " << highest;
-    return text.str();
+    int digits = 1;
+    while (digits < 8 && (static_cast<unsigned long long>(value) >> (4 * digits)) != 0) {
+        ++digits;
+    }
+    return hexText(static_cast<unsigned>(value), digits);
+}
+
+std::string rangeText(long long lowest, long long highest, bool hex) {
+    return numberText(lowest, hex) + " bis " + numberText(highest, hex);
 }
 
 } // namespace
