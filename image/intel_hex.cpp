@@ -94,7 +94,10 @@ public:
         // with NUL or 1AH is no record.
         const std::size_t end = std::min(text_.find_first_of(trailer, at_ + 1), text_.size());
         const std::string_view record = text_.substr(at_, end - at_);
-        line_ = lineAt(at_);
+        line_ +=
+            static_cast<int>(std::count(text_.begin() + static_cast<std::ptrdiff_t>(counted_),
+                                        text_.begin() + static_cast<std::ptrdiff_t>(at_), '\n'));
+        counted_ = at_;
         at_ = end;
         return record;
     }
@@ -113,13 +116,10 @@ private:
     void skip(std::string_view characters) {
         at_ = std::min(text_.find_first_not_of(characters, at_), text_.size());
     }
-    int lineAt(std::size_t position) const {
-        return 1 + static_cast<int>(std::count(
-                       text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(position), '\n'));
-    }
 
     std::string_view text_;
     std::size_t at_ = 0;
+    std::size_t counted_ = 0; // line ends are counted up to here
     int line_ = 1;
 };
 
