@@ -25,7 +25,7 @@ constexpr int exitUsage = tovi::exitUsage;
 constexpr std::uint64_t defaultInstructionLimit = 10'000'000;
 constexpr double slowestClock = 0.001; // MHz
 constexpr double fastestClock = 100;
-// A stimulus of a million lines takes less; a larger file is no stimulus.
+// Hundreds of thousands of input changes fit; a larger file is taken for a mistake.
 constexpr std::size_t largestStimulus = 4 << 20;
 constexpr std::string_view program = "tovi-sim";
 
@@ -69,10 +69,9 @@ CLI::Validator clockRate() {
 std::string chipChoices(const std::vector<std::string>& names, const std::string& preset) {
     std::string text;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        text += (i == 0                  ? ""
-                 : i + 1 == names.size() ? " oder "
-                                         : ", ") +
-                names[i] + " (" + std::to_string(ramSizeOf(*chipNamed(names[i]))) +
+        const std::string separator = i == 0 ? "" : i + 1 == names.size() ? " oder " : ", ";
+        const int ramSize = ramSizeOf(*chipNamed(names[i]));
+        text += separator + names[i] + " (" + std::to_string(ramSize) +
                 (i == 0 ? " Byte RAM" : "") + (names[i] == preset ? ", Vorgabe)" : ")");
     }
     return text;
@@ -227,6 +226,7 @@ int run(const Options& options) {
             out += '=';
             tovi::appendHex(out, value, 2);
             out += '\n';
+            output.flushIfFull();
         });
     }
 
