@@ -32,6 +32,7 @@ struct Options {
     bool list = false;
     bool warn = false;
     std::string outputPath;
+    std::vector<std::string> includeFolders;
     std::string sourcePath;
 };
 
@@ -55,8 +56,14 @@ void describeOptions(tovi::CommandLine& commandLine, Options& options) {
         ->type_name("gnu")
         ->check(tovi::oneOf({"gnu"}));
     app.add_flag("--warn", options.warn,
-                 "Warnungen für doppelte Labels und Equates, org über belegten Speicher und "
-                 "bedingte Sprünge auf dem letzten Byte einer Seite");
+                 "Warnungen für doppelte Labels und Equates, org über belegten Speicher, "
+                 "bedingte Sprünge auf dem letzten Byte einer Seite und Anweisungen, die "
+                 "nichts bewirken");
+    app.add_option("-I", options.includeFolders,
+                   "Include-Dateien nach denen neben der einschließenden Datei auch in VERZ suchen "
+                   "(mehrfach möglich)")
+        ->type_name("VERZ")
+        ->check(tovi::nonEmpty("einen Verzeichnisnamen"));
     app.add_option("-o", options.outputPath, "das Abbild nach DATEI schreiben")
         ->type_name("DATEI")
         ->check(tovi::nonEmpty("einen Dateinamen"));
@@ -67,19 +74,6 @@ void describeOptions(tovi::CommandLine& commandLine, Options& options) {
 
 void printLine(tovi::StandardOutput& out, std::u16string_view text) {
     out.line(tovi::toUtf8(tovi::withoutControlCharacters(text)));
-}
-
-// "Zeile: 20 -> Syntaxfehler" as "blink.asm:20: Syntaxfehler", the form editors jump to.
-std::u16string gnuForm(std::u16string_view line, std::u16string_view source) {
-    constexpr std::u16string_view prefix = u"Zeile: ";
-    constexpr std::u16string_view arrow = u" -> ";
-    const auto separator = line.find(arrow);
-    if (!line.starts_with(prefix) || separator == std::u16string_view::npos) {
-        return std::u16string(line);
-    }
-    const std::u16string_view number = line.substr(prefix.size(), separator - prefix.size());
-    return std::u16string(source) + u":" + std::u16string(number) + u": " +
-           std::u16string(line.substr(separator + arrow.size()));
 }
 
 // The image file: -o's, or the one beside the source.
@@ -114,10 +108,8 @@ std::optional<std::string> clashingFiles(const Options& options) {
 }
 
 // The listing file; false, with a line on standard error, when it cannot be written.
-bool writeListing(const Options& options, const std::vector<std::u16string>& lines,
-                  const tovi::Assembler& assembler) {
-    if (!tovi::writeFileAtomically(options.listingPath,
-                                   tovi::fullListing(lines, assembler.lineTable()))) {
+bool writeListing(const Options& options, const tovi::Assembler& assembler) {
+    if (!tovi::writeFileAtomically(options.listingPath, tovi::fullListing(assembler.program()))) {
         tovi::reportError(program,
                           "die Liste " + options.listingPath + " konnte nicht geschrieben werden");
         return false;
@@ -138,19 +130,28 @@ int run(const Options& options, tovi::StandardOutput& out) {
     }
 
     std::vector<std::u16string> statusLines;
-    const tovi::StatusSink collect = [&](std::u16string_view line) {
-        statusLines.emplace_back(line);
+    const std::u16string sourceShown = tovi::fromUtf8(options.sourcePath);
+    const tovi::DiagnosticSink diagnostic = [&](const tovi::Diagnostic& found) {
+        statusLines.push_back(options.errors == "gnu" ? tovi::gnuLineOf(found, sourceShown)
+                                                      : tovi::statusLineOf(found));
     };
     const std::uint8_t fillByte = options.fill == "00" ? 0x00 : 0xFF;
     const auto format =
         options.format == "hex" ? tovi::ImageFormat::IntelHex : tovi::ImageFormat::Binary;
     tovi::Assembler assembler;
     const tovi::AssemblyResult result = assembler.assemble(
-        {lines, fs::path(options.sourcePath), fs::path(options.outputPath), fillByte, format},
-        collect);
+        {lines,
+         fs::path(options.sourcePath),
+         fs::path(options.outputPath),
+         fillByte,
+         format,
+         {options.includeFolders.begin(), options.includeFolders.end()}},
+        {diagnostic, [&](std::u16string_view line) { statusLines.emplace_back(line); }});
     const bool succeeded = result.outcome == tovi::AssemblyOutcome::Succeeded;
     if (succeeded && options.warn) {
-        tovi::reportWarnings(assembler.lineTable(), collect);
+        for (const tovi::Diagnostic& warning : tovi::warningsOf(assembler.program())) {
+            diagnostic(warning);
+        }
     }
 
     if (options.list) {
@@ -164,14 +165,13 @@ int run(const Options& options, tovi::StandardOutput& out) {
             printLine(out, tovi::listingHeading);
         }
     }
-    const std::u16string sourceShown = tovi::fromUtf8(options.sourcePath);
     for (const auto& line : statusLines) {
-        printLine(out, options.errors == "gnu" ? gnuForm(line, sourceShown) : line);
+        printLine(out, line);
     }
     if (!succeeded) {
         return exitAssemblyFailed;
     }
-    if (!options.listingPath.empty() && !writeListing(options, lines, assembler)) {
+    if (!options.listingPath.empty() && !writeListing(options, assembler)) {
         return exitIoFailed;
     }
     if (result.binaryPath && result.binaryPath->empty()) {

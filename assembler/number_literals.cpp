@@ -109,12 +109,4 @@ std::int32_t valueOf(std::u16string_view text) {
     return readDigits(text, 10);
 }
 
-void assignBitsText(std::u16string& target, std::int64_t value, int width) {
-    target.clear();
-    const auto bits = static_cast<std::uint64_t>(value);
-    for (int bit = width - 1; bit >= 0; --bit) {
-        target.push_back(((bits >> bit) & 1U) != 0 ? u'1' : u'0');
-    }
-}
-
 } // namespace tovi

@@ -1,6 +1,8 @@
 #pragma once
-// Number literals of the source language and the bit texts that carry code
-// bytes from one pass to the next.
+// The single literals operands have always been written as: a number in one
+// of four forms or a character in quotes. An operand that is one of them
+// keeps the value it always had ("ah" is 10, "##12" is 12), however the
+// expressions around it read the same text.
 
 #include <cstdint>
 #include <string>
@@ -14,8 +16,5 @@ bool isNumber(std::u16string_view text);
 bool isCharLiteral(std::u16string_view text);
 // The value of a text one of the recognisers accepted; wraps to 32 bits.
 std::int32_t valueOf(std::u16string_view text);
-// The low `width` (up to 64) bits of the value as binary digits, most significant first,
-// written into `target`, reusing its storage.
-void assignBitsText(std::u16string& target, std::int64_t value, int width);
 
 } // namespace tovi

@@ -1,18 +1,17 @@
 #pragma once
 // What the language allows but a user wants to be told about, found in the
-// lines of an assembly that ran without errors.
+// program of an assembly that ran without errors.
 
 #include <vector>
 
-#include "assembler/source_line.h"
-#include "common/text.h"
+#include "assembler/diagnostic.h"
+#include "assembler/program.h"
 
 namespace tovi {
 
-// Appends "Zeile: N -> Warnung: …" lines in source order for a label defined
-// twice, an equate defined twice, an org that steps back over code already
-// placed, and a conditional jump whose first byte is the last of a page.
-// Returns how many it appended.
-int reportWarnings(const LineTable& table, const StatusSink& appendStatus);
+// "Zeile: N -> Warnung: …" in source order: a label or an equate defined
+// twice, an org that steps back over code already placed, a conditional jump
+// on the last byte of a page, and each directive that changed nothing.
+std::vector<Diagnostic> warningsOf(const Program& program);
 
 } // namespace tovi

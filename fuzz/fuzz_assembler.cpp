@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes through the whole assembly and image build, the way a
 // source file reaches the assembler: Windows-1252 up to the first NUL, any
-// line ends.
+// line ends; an include reads the same bytes again.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "assembler/warnings.h"
@@ -22,8 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t statusLines = 0;
     const tovi::StatusSink count = [&](std::u16string_view) { ++statusLines; };
     tovi::Assembler assembler;
-    // No source path: the image is built in memory only.
-    const auto result = assembler.assemble({lines, {}, {}, fillByte}, count);
+    // No source path: the image is built in memory only. Every include reads
+    // the input once more, so includes nest until they refuse to.
+    tovi::AssemblyRequest request{lines, {}, {}, fillByte};
+    request.read = [&bytes](const std::filesystem::path&) {
+        return tovi::FileRead{tovi::FileRead::Status::Read,
+                              std::string(bytes.substr(0, bytes.find('\0')))};
+    };
+    const auto result = assembler.assemble(request, count);
 
     if (result.outcome == tovi::AssemblyOutcome::Succeeded) {
         const int length = result.image.imageLength();
@@ -37,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!std::equal(image.begin(), image.end(), hex.bytes.begin(), hex.bytes.end())) {
             std::abort();
         }
-        (void)tovi::fullListing(lines, assembler.lineTable());
-        (void)tovi::reportWarnings(assembler.lineTable(), count);
+        (void)tovi::fullListing(assembler.program());
+        (void)tovi::warningsOf(assembler.program());
     }
     (void)tovi::fromIntelHex(bytes, tovi::mcs48::highestImageAddress);
     if (result.outcome == tovi::AssemblyOutcome::Failed &&

@@ -1,6 +1,6 @@
 #pragma once
-// One assembly, as F5 and tovi-asm run it: the passes in their order, the
-// ordering by address, the image and the summary line.
+// One assembly, as F5 and tovi-asm run it: the translation stage after stage,
+// the image and its binary file, and the summary line.
 
 #include <cstdint>
 #include <filesystem>
@@ -10,7 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "assembler/source_line.h"
+#include "assembler/diagnostic.h"
+#include "assembler/program.h"
+#include "assembler/source_input.h"
 #include "common/text.h"
 #include "image/object_image.h"
 
@@ -28,6 +30,10 @@ struct AssemblyRequest {
     std::filesystem::path binaryPathOverride;
     std::uint8_t fillByte = 0x00;
     ImageFormat format = ImageFormat::Binary;
+    // Includes are looked for beside the source (in the current directory
+    // when it has no path), then in these folders.
+    std::vector<std::filesystem::path> includeFolders = {};
+    FileReader read = readFromDisk;
 };
 
 struct AssemblyResult {
@@ -38,19 +44,27 @@ struct AssemblyResult {
     std::optional<std::u16string> binaryPath;
 };
 
-// Owns the line table that every assembly reuses.
+// Where an assembly reports: its errors as data, and every other status line
+// (the binary file's line and the summary) as text, in the order they come.
+struct AssemblyReport {
+    DiagnosticSink diagnostic;
+    StatusSink status;
+};
+
+// Owns the program of the last assembly.
 class Assembler {
 public:
-    // Runs one assembly. Appends the error lines, the binary file's line and
-    // the summary through appendStatus; a text of blanks only appends nothing
-    // and gives NothingToAssemble (the caller tells the user).
+    // Runs one assembly. A text of blanks only reports nothing and gives
+    // NothingToAssemble (the caller tells the user).
+    AssemblyResult assemble(const AssemblyRequest& request, const AssemblyReport& report);
+    // The same with every error as its status line ("Zeile: 12 -> Syntaxfehler").
     AssemblyResult assemble(const AssemblyRequest& request, const StatusSink& appendStatus);
 
-    // The lines of the last assembly, in address order after a successful one.
-    const LineTable& lineTable() const { return table_; }
+    // The program of the last assembly: its statements, symbols and the lines read.
+    const Program& program() const { return program_; }
 
 private:
-    LineTable table_;
+    Program program_;
 };
 
 } // namespace tovi

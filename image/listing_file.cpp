@@ -4,19 +4,15 @@
 #include <map>
 #include <vector>
 
+#include "assembler/quoted_text.h"
 #include "common/hex_text.h"
 #include "common/text.h"
 
 namespace tovi {
 namespace {
 
-std::string byteText(std::u16string_view bits) {
-    unsigned value = 0;
-    for (const char16_t bit : bits) {
-        value = value << 1 | (bit == u'1' ? 1u : 0u);
-    }
-    return hexText(value & 0xFF, 2);
-}
+// Equates whose values name other equates are shown with those values, this deep.
+constexpr int deepestShownValue = 8;
 
 std::string padded(std::string text, std::size_t width, bool right = false) {
     if (text.size() < width) {
@@ -25,68 +21,105 @@ std::string padded(std::string text, std::size_t width, bool right = false) {
     return text;
 }
 
-// "Adr Bytes" of a record: the address unless it is an equate, the bytes it emits.
-std::string placeOf(const SourceLine& line) {
-    if (line.kind == equateLine) {
-        return padded("", 3) + "  " + padded("", 5);
-    }
-    std::string bytes;
-    if (line.byteCount > 0) {
-        bytes = byteText(line.byte1Bits);
-        if (!line.byte2Bits.empty()) {
-            bytes += " " + byteText(line.byte2Bits);
-        }
-    }
-    return hexText(static_cast<unsigned>(line.address), 3) + "  " + padded(bytes, 5);
+bool showsAddress(StatementKind kind) {
+    return kind != StatementKind::Definition && kind != StatementKind::Ignored;
 }
 
-// Lower-cased name to the symbol's text and what it stands for; the first
-// definition in source order counts, as in the assembly.
-std::map<std::u16string, std::pair<std::string, std::string>>
-symbolsOf(const std::vector<const SourceLine*>& lines) {
-    std::map<std::u16string, std::pair<std::string, std::string>> symbols;
-    for (const SourceLine* line : lines) {
-        if (!line->label.empty()) {
-            const std::u16string name = line->label.substr(0, line->label.size() - 1);
-            symbols.try_emplace(toLowerCase(name), toUtf8(name),
-                                hexText(static_cast<unsigned>(line->address), 3));
-        }
-        if (line->kind == equateLine) {
-            symbols.try_emplace(toLowerCase(line->mnemonic), toUtf8(line->mnemonic),
-                                "= " + toUtf8(line->operand1));
-        }
+// "Adr  Bytes" of a line: its address unless it defines or ignores, and every byte it emits.
+std::string placeOf(const Program& program, int statementIndex) {
+    if (statementIndex < 0 || !showsAddress(program.statement(statementIndex).kind)) {
+        return padded("", 3) + "  " + padded("", 5);
     }
-    return symbols;
+    const Statement& statement = program.statement(statementIndex);
+    std::string bytes;
+    for (std::int32_t i = 0; statement.emits && i < statement.size; ++i) {
+        bytes += (i == 0 ? "" : " ") +
+                 hexText(program.bytes[statement.firstByte + static_cast<std::uint32_t>(i)], 2);
+    }
+    return hexText(static_cast<unsigned>(statement.address), 3) + "  " + padded(bytes, 5);
+}
+
+std::string rowOf(const Program& program, const ListingEntry& entry) {
+    std::string number = entry.fromMacro ? "" : std::to_string(entry.line);
+    std::u16string shown = entry.text;
+    std::replace(shown.begin(), shown.end(), u'\u0001', u'#'); // a label of one expansion
+    std::string text = toUtf8(shown);
+    if (entry.fromMacro) {
+        text = "+ " + text;
+    } else if (entry.file != 0) {
+        text = "[" + toUtf8(program.files[static_cast<std::size_t>(entry.file)].name) + "] " + text;
+    }
+    return padded(number, 5, true) + "  " + placeOf(program, entry.statement) + "  " + text + "\n";
+}
+
+class SymbolValues {
+public:
+    explicit SymbolValues(const Program& program) : program_(program) {}
+
+    // What a symbol stands for: a label's address, an equate's value as
+    // written with the equates it names put in.
+    std::string of(const Symbol& symbol) {
+        if (symbol.kind == SymbolKind::Label) {
+            return hexText(static_cast<unsigned>(symbol.address), 3);
+        }
+        const std::u16string& text =
+            symbol.kind == SymbolKind::Set ? symbol.sets.back().text : symbol.text;
+        return "= " + toUtf8(expanded(text, 0));
+    }
+
+private:
+    std::u16string expanded(std::u16string_view text, int depth) {
+        if (depth >= deepestShownValue) {
+            return std::u16string(text);
+        }
+        std::u16string value; // each replacement is copied before the next is made
+        return replaceNames(text, [&](std::u16string_view name) -> const std::u16string* {
+            const auto found = program_.symbolIds.find(toLowerCase(name));
+            if (found == program_.symbolIds.end()) {
+                return nullptr;
+            }
+            const Symbol& symbol = program_.symbol(found->second);
+            if (symbol.kind != SymbolKind::Equate && symbol.kind != SymbolKind::Text) {
+                return nullptr;
+            }
+            value = expanded(symbol.text, depth + 1);
+            return &value;
+        });
+    }
+
+    const Program& program_;
+};
+
+// A name as the listing shows it: a label of a macro expansion with its number.
+std::string listedName(const Symbol& symbol) {
+    std::u16string name = symbol.name;
+    std::replace(name.begin(), name.end(), u'\u0001', u'#');
+    return toUtf8(name);
 }
 
 } // namespace
 
-std::string fullListing(std::span<const std::u16string> sourceLines, const LineTable& table) {
-    std::vector<const SourceLine*> byLine(sourceLines.size() + 1, nullptr);
-    std::vector<const SourceLine*> lines;
-    for (int i = 0; i < table.size(); ++i) {
-        const SourceLine& record = table.records[static_cast<std::size_t>(i)];
-        lines.push_back(&record);
-        if (record.lineNumber > 0 && static_cast<std::size_t>(record.lineNumber) < byLine.size()) {
-            byLine[static_cast<std::size_t>(record.lineNumber)] = &record;
+std::string fullListing(const Program& program) {
+    std::string text = "Zeile  Adr  Bytes  Quelle\n";
+    for (const ListingEntry& entry : program.entries) {
+        text += rowOf(program, entry);
+    }
+    std::vector<const Symbol*> symbols;
+    for (const Symbol& symbol : program.symbols) {
+        if (symbol.kind != SymbolKind::Referenced) {
+            symbols.push_back(&symbol);
         }
     }
-    std::ranges::stable_sort(lines, {}, &SourceLine::lineNumber);
-    std::string text = "Zeile  Adr  Bytes  Quelle\n";
-    for (std::size_t n = 1; n <= sourceLines.size(); ++n) {
-        const SourceLine* line = byLine[n];
-        text += padded(std::to_string(n), 5, true) + "  " +
-                (line != nullptr ? placeOf(*line) : padded("", 10)) + "  " +
-                toUtf8(sourceLines[n - 1]) + "\n";
-    }
-    const auto symbols = symbolsOf(lines);
+    std::ranges::stable_sort(symbols, {},
+                             [](const Symbol* symbol) { return toLowerCase(symbol->name); });
     std::size_t width = 0;
-    for (const auto& [key, symbol] : symbols) {
-        width = std::max(width, symbol.first.size());
+    for (const Symbol* symbol : symbols) {
+        width = std::max(width, listedName(*symbol).size());
     }
+    SymbolValues values(program);
     text += "\nSymbole\n";
-    for (const auto& [key, symbol] : symbols) {
-        text += padded(symbol.first, width) + "  " + symbol.second + "\n";
+    for (const Symbol* symbol : symbols) {
+        text += padded(listedName(*symbol), width) + "  " + values.of(*symbol) + "\n";
     }
     return text;
 }

@@ -1,16 +1,17 @@
 #pragma once
-// The full listing of an assembly, for a file: every source line with its
+// The full listing of an assembly, for a file: every line read with its
 // number, address and bytes, then the symbols.
 
-#include <span>
 #include <string>
 
-#include "assembler/source_line.h"
+#include "assembler/program.h"
 
 namespace tovi {
 
-// One row per source line, "Zeile Adr Bytes Quelle"; then every label with its
-// address and every equate with its value text, sorted by name. UTF-8, LF.
-std::string fullListing(std::span<const std::u16string> sourceLines, const LineTable& table);
+// One row per line as it was read, "Zeile Adr Bytes Quelle": the main
+// source's lines by number, an included file's with its name before the text,
+// a macro expansion's with "+" before it. Then every symbol, sorted by name:
+// a label with its address, an equate with its value. UTF-8, LF.
+std::string fullListing(const Program& program);
 
 } // namespace tovi

@@ -9,19 +9,6 @@
 namespace tovi {
 namespace {
 
-// A bit text as a byte: binary digits from the left, stopping at the first
-// other character; only the low eight bits count.
-std::uint8_t byteOf(std::u16string_view bits) {
-    unsigned value = 0;
-    for (char16_t c : bits) {
-        if (c != u'0' && c != u'1') {
-            break;
-        }
-        value = (value << 1) | static_cast<unsigned>(c - u'0');
-    }
-    return static_cast<std::uint8_t>(value & 0xFF);
-}
-
 void storeByte(ObjectImage& image, std::int64_t address, std::uint8_t value) {
     if (address < 0 || address >= mcs48::imageSize) {
         return; // never outside the image; the assembler rejects such code beforehand
@@ -64,36 +51,44 @@ std::u16string shown(const std::filesystem::path& path) {
     return fromUtf8(path.native());
 }
 
+// The statements with bytes, in address order; where an org steps back over
+// earlier code, the later statement comes later and wins in the image.
+std::vector<const Statement*> codeInAddressOrder(const Program& program) {
+    std::vector<const Statement*> code;
+    for (const Statement& statement : program.statements) {
+        if (statement.emits) {
+            code.push_back(&statement);
+        }
+    }
+    std::ranges::stable_sort(code, {}, &Statement::address);
+    return code;
+}
+
 } // namespace
 
-ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte) {
+ObjectImage buildImage(const Program& program, std::uint8_t fillByte) {
     ObjectImage image;
     image.bytes.fill(fillByte);
-    image.listing.reserve(static_cast<std::size_t>(table.size()) + 1);
     image.listing.emplace_back(listingHeading);
     image.rowLines.push_back(0);
     image.rowAddresses.push_back(-1);
-    for (int i = 0; i <= table.lastLine; ++i) {
-        const SourceLine& line = table.records[static_cast<std::size_t>(i)];
-        if (line.byteCount <= 0) {
-            continue;
+    for (const Statement* statement : codeInAddressOrder(program)) {
+        const std::uint8_t* bytes = program.bytes.data() + statement->firstByte;
+        const int last = statement->address + statement->size - 1;
+        image.highestAddress =
+            std::max(image.highestAddress, std::min(last, mcs48::highestImageAddress));
+        for (int offset = 0; offset < statement->size; ++offset) {
+            storeByte(image, statement->address + offset, bytes[offset]);
         }
-        const bool hasSecondByte = !line.byte2Bits.empty();
-        const std::int64_t lastAddress = std::int64_t{line.address} + (hasSecondByte ? 1 : 0);
-        const std::int64_t lastStored =
-            std::min<std::int64_t>(lastAddress, mcs48::highestImageAddress);
-        if (lastStored > image.highestAddress) {
-            image.highestAddress = static_cast<int>(lastStored);
+        // Rows of at most two bytes, each with its own address.
+        for (int offset = 0; offset < statement->size; offset += 2) {
+            const bool pair = offset + 1 < statement->size;
+            const int address = statement->address + offset;
+            image.listing.push_back(
+                listingRow(address, bytes[offset], pair ? &bytes[offset + 1] : nullptr));
+            image.rowLines.push_back(statement->place.mainLine);
+            image.rowAddresses.push_back(address);
         }
-        const std::uint8_t first = byteOf(line.byte1Bits);
-        const std::uint8_t second = byteOf(line.byte2Bits);
-        storeByte(image, line.address, first);
-        if (hasSecondByte) {
-            storeByte(image, lastAddress, second);
-        }
-        image.listing.push_back(listingRow(line.address, first, hasSecondByte ? &second : nullptr));
-        image.rowLines.push_back(line.lineNumber);
-        image.rowAddresses.push_back(line.address);
     }
     return image;
 }
@@ -114,9 +109,9 @@ std::filesystem::path binaryPathFor(const std::filesystem::path& sourcePath,
     return path;
 }
 
-BuiltImage buildObjectImage(const LineTable& table, const ImageTarget& target,
+BuiltImage buildObjectImage(const Program& program, const ImageTarget& target,
                             const StatusSink& appendStatus) {
-    BuiltImage built{buildImage(table, target.fillByte), std::nullopt};
+    BuiltImage built{buildImage(program, target.fillByte), std::nullopt};
     if (target.sourcePath.empty() && target.binaryPathOverride.empty()) {
         return built;
     }

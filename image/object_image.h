@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "assembler/source_line.h"
+#include "assembler/program.h"
 #include "common/mcs48_memory.h"
 #include "common/text.h"
 
@@ -21,10 +21,12 @@ inline constexpr std::u16string_view listingHeading = u"Adr Opcode";
 struct ObjectImage {
     std::array<std::uint8_t, mcs48::imageSize> bytes{};
     std::bitset<mcs48::imageSize> occupied; // the addresses a byte of the source went to
-    int highestAddress = 0;              // highest address holding a byte of any code-bearing line
-    std::vector<std::u16string> listing; // the heading, then one row per code-bearing line
-    // For each listing row: the source line that produced it and its address;
-    // 0 and -1 for the heading.
+    int highestAddress = 0; // highest address holding a byte of any code-bearing line
+    // The heading, then rows of at most two bytes of each statement with code.
+    std::vector<std::u16string> listing;
+    // For each listing row: the line of the main source that produced it (an
+    // include's or a macro call's line for theirs) and its address; 0 and -1
+    // for the heading.
     std::vector<std::int32_t> rowLines;
     std::vector<std::int32_t> rowAddresses;
 
@@ -50,9 +52,9 @@ struct BuiltImage {
     std::optional<std::u16string> binaryPath;
 };
 
-// Fills the listing and the image from records 0 … lastLine (in address order)
-// with unused bytes set to fillByte. Bytes above 7FFH are never stored.
-ObjectImage buildImage(const LineTable& table, std::uint8_t fillByte);
+// Fills the listing and the image from the program's statements, in address
+// order, with unused bytes set to fillByte. Bytes above 7FFH are never stored.
+ObjectImage buildImage(const Program& program, std::uint8_t fillByte);
 
 // The source path with its extension replaced by "bin", or ".bin" appended
 // when it has none; "/" and "\" both separate directories. Every other byte
@@ -63,7 +65,7 @@ std::filesystem::path binaryPathFor(const std::filesystem::path& sourcePath,
 // Builds the image and, when the source has a path, writes the binary file
 // ("bin", or "hex" for Intel HEX) and appends "<path> (<n> Byte) gespeichert",
 // n the file's size, or the failure line.
-BuiltImage buildObjectImage(const LineTable& table, const ImageTarget& target,
+BuiltImage buildObjectImage(const Program& program, const ImageTarget& target,
                             const StatusSink& appendStatus);
 
 } // namespace tovi

@@ -269,13 +269,13 @@ constexpr std::array<Instruction, 256> instructionSet = {{
 }};
 
 // The names of the operands that stand for themselves, in the order of Operand.
-constexpr std::array<std::string_view, 34> operandNames = {
+constexpr std::array<std::string_view, 35> operandNames = {
     "", "a", "r0", "r1", "r2", "r3", "r4", "r5", "r6", "r7", "@r0", "@r1", "@a",
     "p1", "p2", "p4", "p5", "p6", "p7", "bus", "psw", "t", "c", "f0", "f1",
-    "i", "tcnti", "clk", "cnt", "tcnt", "mb0", "mb1", "rb0", "rb1",
+    "i", "tcnti", "clk", "cnt", "tcnt", "mb0", "mb1", "rb0", "rb1", "p0",
 };
 // clang-format on
-static_assert(operandNames.size() == static_cast<std::size_t>(Rb1) + 1);
+static_assert(operandNames.size() == static_cast<std::size_t>(P0) + 1);
 
 constexpr std::array<std::uint8_t, 256> cyclesOfAll() {
     std::array<std::uint8_t, 256> cycles{};

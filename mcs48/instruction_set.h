@@ -44,6 +44,7 @@ enum class Operand : std::uint8_t {
     Mb1,
     Rb0,
     Rb1,
+    P0,         // only in the second spellings below
     Data,       // #data: the second byte
     PageTarget, // the second byte within the page of the address after the opcode
     LongTarget, // bits 8–10 from opcode bits 5–7, bits 0–7 from the second byte
@@ -62,6 +63,21 @@ struct Instruction {
                second == Operand::PageTarget;
     }
 };
+
+// Spellings the assembler takes beside the rows of the opcodes themselves: port
+// 0 is the bus, so "in a,p0" reads it as INS A,BUS does, and "outl p0,a"
+// writes it with the opcode of MOVX @R0,A.
+struct SecondSpelling {
+    std::string_view mnemonic;
+    Operand first;
+    Operand second;
+    std::uint8_t opcode;
+};
+
+inline constexpr std::array<SecondSpelling, 2> secondSpellings = {{
+    {"in", Operand::A, Operand::P0, 0x08},
+    {"outl", Operand::P0, Operand::A, 0x90},
+}};
 
 // The row of one opcode.
 const Instruction& instructionOf(std::uint8_t opcode);

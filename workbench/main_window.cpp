@@ -28,7 +28,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -287,8 +286,8 @@ void MainWindow::enableSimulatorCommands(bool running) {
     }
 }
 
-// A double click or Enter on "Zeile: N …" in the status list, and a double
-// click on a row of the listing, go to that source line.
+// A double click or Enter on an error line in the status list, and a double
+// click on a row of the listing, go to the source line they came from.
 void MainWindow::followErrorLines() {
     statusList_->viewport()->installEventFilter(this);
     statusList_->installEventFilter(this);
@@ -314,12 +313,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         line =
             statusList_->cursorForPosition(static_cast<QMouseEvent*>(event)->position().toPoint());
     }
-    static const QRegularExpression errorLine(QStringLiteral("^Zeile: (\\d+)"));
-    const QRegularExpressionMatch match = errorLine.match(line.block().text());
-    if (!match.hasMatch()) {
+    const int sourceLine = line.block().userState();
+    if (sourceLine <= 0) {
         return QMainWindow::eventFilter(watched, event);
     }
-    sourceEditor_->goToLine(match.captured(1).toInt());
+    sourceEditor_->goToLine(sourceLine);
     return true;
 }
 
@@ -466,8 +464,9 @@ void MainWindow::appendStatus(std::u16string_view line) {
     statusList_->appendPlainText(toQString(withoutControlCharacters(line)));
 }
 
-// Only the lines the list keeps are handed to it.
-void MainWindow::appendStatusLines(const std::vector<std::u16string>& lines) {
+// Only the lines the list keeps are handed to it. Each block remembers the
+// source line its text leads to.
+void MainWindow::appendStatusLines(const std::vector<StatusLine>& lines) {
     if (lines.empty()) {
         return;
     }
@@ -475,9 +474,14 @@ void MainWindow::appendStatusLines(const std::vector<std::u16string>& lines) {
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(lines.size() - first));
     for (std::size_t i = first; i < lines.size(); ++i) {
-        texts << toQString(withoutControlCharacters(lines[i]));
+        texts << toQString(withoutControlCharacters(lines[i].text));
     }
     statusList_->appendPlainText(texts.join(u'\n'));
+    QTextBlock block = statusList_->document()->lastBlock();
+    for (std::size_t i = lines.size(); i > first && block.isValid();
+         --i, block = block.previous()) {
+        block.setUserState(lines[i - 1].sourceLine);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -498,10 +502,16 @@ bool MainWindow::assemble() {
     const AssemblyRequest request{
         lines, sourceFiles_->sourcePath(), {}, settings_.values().fillByte};
     // A faulty source can produce many thousands of error lines: they go into
-    // the status list in one update.
-    std::vector<std::u16string> statusLines;
+    // the status list in one update. An error in an included file or a macro
+    // leads to the line of the source that brought it in.
+    std::vector<StatusLine> statusLines;
     const AssemblyResult result = assembler_->assemble(
-        request, [&statusLines](std::u16string_view line) { statusLines.emplace_back(line); });
+        request, {[&statusLines](const Diagnostic& error) {
+                      statusLines.push_back({statusLineOf(error), error.mainLine});
+                  },
+                  [&statusLines](std::u16string_view line) {
+                      statusLines.push_back({std::u16string(line), 0});
+                  }});
     appendStatusLines(statusLines);
     if (result.outcome == AssemblyOutcome::NothingToAssemble) {
         dialogs_.information(this, QStringLiteral("Hinweis"), toQString(nothingToAssemble));

@@ -53,8 +53,13 @@ public:
 
     // Adds one line at the end of the status list.
     void appendStatus(std::u16string_view line);
+    // A line for the status list, and the line of the source it leads to (0: none).
+    struct StatusLine {
+        std::u16string text;
+        int sourceLine = 0;
+    };
     // Adds several lines at once, as one update of the status list.
-    void appendStatusLines(const std::vector<std::u16string>& lines);
+    void appendStatusLines(const std::vector<StatusLine>& lines);
 
     Settings& settings() { return settings_.values(); }
     const std::u16string& binaryPath() const { return binaryPath_; }

@@ -1,13 +1,13 @@
 #pragma once
 // Colours the source as the assembler reads it: comments, labels, mnemonics,
-// directives, registers, numbers and character literals.
+// directives, registers, numbers, characters, strings and operators.
 
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
 
-namespace tovi {
+#include "assembler/vocabulary.h"
 
-enum class SourceToken { Comment, Label, Mnemonic, Directive, Register, Number, Character };
+namespace tovi {
 
 class SyntaxHighlighter : public QSyntaxHighlighter {
 public:
@@ -18,11 +18,6 @@ public:
 
 protected:
     void highlightBlock(const QString& text) override;
-
-private:
-    void highlightStatement(const QString& text, int start, int end);
-    void highlightOperands(const QString& text, int start, int end);
-    void mark(int start, int length, SourceToken token);
 };
 
 } // namespace tovi

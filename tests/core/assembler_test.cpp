@@ -1,8 +1,7 @@
-// The assembler: every instruction form, the source language, the passes'
-// edge cases and whole runs, mostly as source text against its listing.
+// The assembler: every instruction form, the source language feature by
+// feature, the stages' edge cases and whole runs, as source text against its
+// listing rows or its error lines.
 
-#include "assembler/equates.h"
-#include "assembler/line_preparation.h"
 #include "assembler/number_literals.h"
 #include "support.h"
 
@@ -91,7 +90,7 @@ TEST(Assembler, TranslatesTheSourceLanguage) {
     const Case cases[] = {
         // literals and directives
         {u"MOV A,#0FFH\nmov a,#'''\nmov a,#' '", u"000 23 FF | 002 23 27 | 004 23 20"},
-        {u"mov a,##12\nmov a,#1#2\ndjnz r0,#5", u"000 23 0C | 002 23 0C | 004 E8 05"},
+        {u"mov a,##12\nmov a,#1#2\nmov a,#ah", u"000 23 0C | 002 23 0C | 004 23 0A"},
         {u"mov a,#4294967295\nmov a,#0FFFFFF80h", u"000 23 FF | 002 23 80"},
         {u"db 255\n.db 12h\nDB %7f\n.DB 0x80", u"000 FF | 001 12 | 002 7F | 003 80"},
         {u"db '''\ndb '#'\nDb ah\ndb 0", u"000 27 | 001 23 | 002 0A | 003 00"},
@@ -123,15 +122,15 @@ TEST(Assembler, TranslatesTheSourceLanguage) {
         {u"org 1FEh\ndjnz r0,next\norg 200h\nnext: nop", u"2: Sprungziel außerhalb der aktuellen Seite"},
         {u"org 7FEh\njc out\nout:", u"2: Sprungziel außerhalb der aktuellen Seite"},
         {u"org 0FFh\nt:\norg 110h\njt0 t\nt: nop", u"4: Sprungziel außerhalb der aktuellen Seite"},
-        {u"here: nop\njmp there\njmp 100\ncall", u"2: ungültiges Sprungziel | 3: ungültiges Sprungziel | 4: ungültiges Sprungziel"},
+        {u"here: nop\njmp there\njmp 100\ncall", u"2: ungültiges Sprungziel | 4: ungültiges Sprungziel"},
         {u"loop : nop\nloop2: jnc loop", u"2: ungültiges Sprungziel"},
         {u"jmp nowhere\ncall far\nok: jmp ok\norg 100h\njnz ok\norg 7FFh\nnop\nfar:",
          u"1: ungültiges Sprungziel | 2: Sprungziel außerhalb des zulässigen Bereiches | 5: Sprungziel außerhalb der aktuellen Seite"},
         // the end directive, and faults reported in order
         {u"nop\nEND\nret", u"000 00"}, {u"nop\n\t .End ; stop\nret", u"000 00"},
         {u"nop\nEND;\nret", u"000 00"}, {u"END\nnop", u""}, {u"nop\n; end\nret", u"000 00 | 001 83"},
-        {u"nop\nEND here\nendx\nende: end", u"2: Syntaxfehler | 3: Syntaxfehler | 4: Syntaxfehler"},
-        {u"mov a,#256\nmov a,x\nnop\ndw 1\ndb 'A'\norg 800h",
+        {u"nop\nEND here\nret", u"000 00"}, {u"endx\nende: end\nret", u""},
+        {u"mov a,#256\nmov a,x\nnop\ndv 1\ndb 'A'\norg 800h",
          u"1: Wert außerhalb des zulässigen Bereiches | 2: Parameterfehler | 4: Syntaxfehler | 6: Wert außerhalb des zulässigen Bereiches"},
     };
     // clang-format on
@@ -144,22 +143,25 @@ TEST(Assembler, TranslatesTheSourceLanguage) {
 TEST(Assembler, ReportsEachFaultyLine) {
     // clang-format off
     const std::u16string_view parameterFaults[] = {
-        u"db -1", u"db", u"db loop", u"db 'ab'", u"db 1 2", u"org 'A'", u"org", u"org start",
+        u"db", u"db 1 2", u"org",
         u"mov a,r8", u"mov a", u"mov", u"nop a", u"mov ,a", u"jc", u"clr a,c", u"clr b",
-        u"mov a,@ r0", u"mov;a", u"mov a,12", u"mov a,#", u"mov a,#-1", u"mov a,#'ab'",
-        u"mov psw,#1", u"mov r0,r1", u"movx @r2,a", u"djnz a,loop", u"mov a,#'#'", u"db 1,2",
-        u"db 256,2", u"org 10h,20h", u"jmp start,x", u"call sub,a", u"jmp ,x", u"db 1,,x",
+        u"mov a,@ r0", u"mov;a", u"mov a,12", u"mov a,#", u"mov a,#'ab'",
+        u"mov psw,#1", u"mov r0,r1", u"movx @r2,a", u"djnz a,loop", u"mov a,#'#'",
+        u"org 10h,20h", u"jmp start,x", u"call sub,a", u"jmp ,x", u"db 1,,x",
         u"org 0,,x", u"jmp start,,x", u"mov a,r0,x", u"nop ,,x", u"djnz r0,loop,x", u"mov a,#1,x",
         u"db #12", u"db 12#", u".db #'A'", u"org #100h", u".org 1#0", u"mov a,#§data§",
-        u"ADD A,#§DATA§", u"mov a,§adresse§",
+        u"ADD A,#§DATA§", u"mov a,§adresse§", u"db r0", u"mov a,#1+", u"db (1", u"x set",
+        u"include", u"ifdef 5\nendif", u"if 1 2\nendif",
     };
     const std::u16string_view rangeFaults[] = {
         u"db 256", u"db 4294967295", u"db '€'", u"org 800H", u".org 4294967295", u"mov a,#256",
-        u"anl p1,#%FFFF", u"djnz r0,#300", u"mov a,#'€'", u"mov a,#2147483647",
+        u"anl p1,#%FFFF", u"mov a,#'€'", u"mov a,#2147483647",
+        u"mov a,#-129", u"db 1,300", u"dw 65536", u"dw -32769", u"ds -1", u"org 1000h-1",
+        u"db \"€\u4E00\"",
     };
     const std::u16string_view syntaxFaults[] = {
-        u"dw 1", u"movv a,r0", u"equ 5", u"$$$$", u"jb8 x", u"x equ 1,2", u"movxmovxmovx a,r0",
-        u"orgx 5", u"count: equ 10h",
+        u"dv 1", u" movv a,r0", u"equ 5", u"$$$$", u"x equ 1,2", u"movxmovxmovx a,r0",
+        u" orgx 5", u".equ x", u".equ 1, 2", u"set 3", u".macro 1x", u"movv a,r0",
     };
     // clang-format on
     const std::pair<std::span<const std::u16string_view>, std::u16string> groups[] = {
@@ -174,136 +176,143 @@ TEST(Assembler, ReportsEachFaultyLine) {
     }
 }
 
-// "label|mnemonic|operand1|operand2", then "|equ" for an equate and "|+" for
-// text after a second comma.
-std::u16string fieldsOf(std::u16string_view line) {
-    LineTable table;
-    EXPECT_EQ(prepareLines(table, std::vector<std::u16string>{std::u16string(line)}), 0);
-    const SourceLine& r = table.records[0];
-    return r.label + u"|" + r.mnemonic + u"|" + r.operand1 + u"|" + r.operand2 +
-           (r.kind != ordinaryLine ? u"|equ" : u"") + (r.excessOperands != 0 ? u"|+" : u"");
+// Each feature of the language, from source text to listing rows or error lines.
+void expectOutcomes(std::span<const Case> cases, const Files& files = {}) {
+    for (const Case& c : cases) {
+        EXPECT_EQ(outcome(c.source, files), c.expected) << toUtf8(c.source);
+    }
 }
 
-TEST(Assembler, SplitsEachLineIntoItsParts) {
+TEST(Language, SymbolsAreValuesUsedByWholeName) {
     // clang-format off
     const Case cases[] = {
-        {u"Loop: DJNZ R2,Loop ; count", u"Loop:|DJNZ|R2|Loop"}, {u"count equ 10h", u"|count|10h||equ"},
-        {u"count: equ 10h", u"count:|equ|10h|"}, {u"x equ 1,2", u"|x|equ 1|2"},
-        {u"jmp equal", u"|jmp|al||equ"}, {u"mov a , r0", u"|mov|a|r0"},
-        {u"\t\tmov\t\ta ,\t#5\t", u"|mov|a|#5"}, {u"loop : nop", u"loop :|nop||"},
-        {u"db ';'", u"|db|'|"}, {u"db 'a:b'", u"db 'a:|b'||"}, {u"CNT EQU  5 ", u"|CNT|5||equ"},
-        {u"cnt eQu5", u"|cnt|5||equ"}, {u"cnt equ", u"|cnt|||equ"}, {u"mov eq", u"|mov|eq|"},
-        {u"mov a,@ r0", u"|mov|a|@ r0"}, {u"mov ,a", u"|mov||a"}, {u"mov a,", u"|mov|a|"},
-        {u":nop", u"|:nop||"}, {u"a:b:c", u"a:|b:c||"}, {u"Größe equ 7", u"|Größe|7||equ"},
-        {u"nop\r", u"|nop\r||"}, {u"END here", u"|END|here|"}, {u"db 1,2,3", u"|db|1|2|+"},
-        {u"db 1,2,,3", u"|db|1|2|+"}, {u"db 1,2, \t ", u"|db|1|2"}, {u"db 1,2 ;,3", u"|db|1|2"},
-        {u"x equ 1,2,3", u"|x|equ 1|2|+"}, {u"db 1,,", u"|db|1|"}, {u"db ,,x", u"|db|||+"},
-    };
-    const std::u16string_view parts[][3] = {
-        {u"", u"", u""}, {u"nop", u"", u"nop"}, {u":", u"", u":"}, {u":a:", u"", u":a:"},
-        {u"a: nop", u"a:", u"a: "}, {u"a :b", u"a :", u"a "}, {u" x", u"", u" "},
-        {u"x:y:z", u"x:", u"x:y:z"},
+        {u"ten equ 10\ntenh equ 16h\n mov a,#tenh\n mov a,#ten", u"000 23 16 | 002 23 0A"},
+        {u" jmp equal\nequal: nop", u"000 04 02 | 002 00"},
+        {u"x = 5\n.equ y, 7\nz .equ 3\nw: equ 4\nv: .EQU 1\n mov a,#x+y+z+w+v", u"000 23 14"},
+        {u"n set 1\n mov a,#n\nn set n+1\n mov a,#n\nn = 9", u"000 23 01 | 002 23 02"},
+        {u" outl led,a\nled equ p1\nptr equ @r0\nr equ led\n mov a,ptr\n anl r,#1\n mov a,@idx\nidx equ r1",
+         u"000 39 | 001 F0 | 002 99 01 | 004 F1"},
+        {u"a equ 10\n mov a,r0", u"2: Parameterfehler"},
+        {u"x equ 1\nx equ 2\n mov a,#x\nt: nop\nt: jmp t", u"000 23 01 | 002 00 | 003 04 02"},
+        {u"start mov a,#1\nloop djnz r7,loop\n jmp start\nEND", u"000 23 01 | 002 EF 02 | 004 04 00"},
+        {u"main:\n.lp djnz r0,.lp\nsub:\n.lp djnz r1,.lp\n jmp main.lp", u"000 E8 00 | 002 E9 02 | 004 04 00"},
+        {u"a1:\n1$ djnz r0,1$\nb1:\n1$: djnz r1,1$", u"000 E8 00 | 002 E9 02"},
+        {u"my-l: nop\n jmp my-l\n1: jmp 1\nGröße: jmp GRÖßE", u"000 00 | 001 04 00 | 003 04 03 | 005 04 05"},
+        {u"loop : nop\nloop2: jnc loop", u"2: ungültiges Sprungziel"},
+        {u" mov a,#tabel+1\n jmp nirgends\n jmp tabel+1",
+         u"1: Symbol 'tabel' ist nicht definiert | 2: ungültiges Sprungziel | 3: Symbol 'tabel' ist nicht definiert"},
+        {u"x equ y\ny equ x+1\n mov a,#x", u"3: Symbol 'x' hängt von sich selbst ab"},
+        {u"my-val equ 5\n mov a,#my-val", u"000 23 05"},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        EXPECT_EQ(fieldsOf(c.source), c.expected) << toUtf8(c.source);
-    }
-    for (const auto& [text, label, firstWord] : parts) {
-        EXPECT_EQ(labelOf(text), label) << toUtf8(text);
-        EXPECT_EQ(firstWordOf(text), firstWord) << toUtf8(text);
-    }
+    expectOutcomes(cases);
 }
 
-std::u16string operandsAfterEquates(const std::vector<std::u16string>& source) {
-    LineTable table;
-    prepareLines(table, source);
-    substituteEquates(table);
-    const SourceLine& last = table.records[static_cast<std::size_t>(table.lastLine)];
-    return last.operand1 + u"|" + last.operand2;
-}
-
-TEST(Assembler, SubstitutesEquatesAsText) {
-    const std::pair<std::vector<std::u16string>, std::u16string_view> cases[] = {
-        {{u"cnt equ 5", u"mov r0,#cnt"}, u"r0|#5"},
-        {{u"x equ 1", u"x equ 2", u"mov a,#x"}, u"a|#1"},
-        {{u"a equ 10", u"mov a,r0"}, u"10|r0"},
-        {{u"base equ 32", u"top equ base", u"mov a,#top"}, u"a|#32"},
-        {{u"top equ base", u"base equ 32", u"mov a,#top"}, u"a|#32"},
-        {{u"ZÄHLER equ 3", u"mov a,#zähler"}, u"a|#3"},
-        {{u"größe equ 9", u"mov r1,#GRÖSSE"}, u"r1|#GRÖSSE"},
-        {{u"port equ p1", u"bits equ 0fh", u"anl PORT,#Bits"}, u"p1|#0fh"},
-        {{u"x equ xx", u"db x"}, u"xx|"},
-        {{u"aa equ b", u"db aaa"}, u"ba|"},
-        {{u"n equ 5n", u"db n"}, u"5n|"},
-        {{u"gone equ", u"db 1gone2"}, u"12|"},
+TEST(Language, ExpressionsComputeWithCsPrecedence) {
+    // clang-format off
+    const Case cases[] = {
+        {u" db 1010b,0b1010,$1F,17o,17q,255d,'A',%FF,0x10,10h,\"B\"",
+         u"000 0A 0A | 002 1F 0F | 004 0F FF | 006 41 FF | 008 10 10 | 00A 42"},
+        {u" jmp $\n djnz r7,$\n jnz $+2", u"000 04 00 | 002 EF 02 | 004 96 06"},
+        {u" db 2+3*4,(2+3)*4,7/2,7 mod 3,-7/2,-7 MOD 2,2-1-1", u"000 0E 14 | 002 03 01 | 004 FD FF | 006 00"},
+        {u" db 1 shl 4 or 1,0F0h>>4,1<<3,80h shr 7,~0 and 0Fh,not 0FEh and 0FFh,!0,!5",
+         u"000 11 0F | 002 08 01 | 004 0F 01 | 006 01 00"},
+        {u" db 3=3,3<>3,2<3,3<=2,2>3,3>=3,1==1,1!=1,-1<0", u"000 01 00 | 002 01 00 | 004 00 01 | 006 01 00 | 008 01"},
+        {u" db 5&3,5^3,5|3,5 and 3,5 xor 3,5 or 3,1|2^3&4", u"000 01 06 | 002 07 01 | 004 06 07 | 006 03"},
+        {u"org 123h\nt: db high(1234h),low(1234h),high t+1,low t,HIGH(t),low -t",
+         u"123 12 34 | 125 02 23 | 127 01 DD"},
+        {u" mov a,#-1\n mov a,#-128\n mov a,#255\n mov a,#3-4+1", u"000 23 FF | 002 23 80 | 004 23 FF | 006 23 00"},
+        {u" db 1/0", u"1: Division durch null"}, {u" db t mod 0\nt:", u"1: Division durch null"},
+        {u" djnz r0,#5\n jmp #t\nt: jmp", u"1: ungültiges Sprungziel | 2: ungültiges Sprungziel | 3: ungültiges Sprungziel"},
+        {u"org 20h\n jmp 7FFh\n call t+2\nt: jnz $", u"020 E4 FF | 022 14 26 | 024 96 24"},
+        {u" jmp 800h\n jc 200h\n call -1",
+         u"1: Sprungziel außerhalb des zulässigen Bereiches | 2: Sprungziel außerhalb der aktuellen Seite | 3: Sprungziel außerhalb des zulässigen Bereiches"},
+        {u" mov a,#t\n db t\norg 100h\nt:", u"1: Wert außerhalb des zulässigen Bereiches | 2: Wert außerhalb des zulässigen Bereiches"},
     };
-    for (const auto& [source, operands] : cases) {
-        EXPECT_EQ(operandsAfterEquates(source), operands) << toUtf8(source.back());
-    }
+    // clang-format on
+    expectOutcomes(cases);
 }
 
-// The substitution in its plainest form: every equate in table order against
-// every operand, lower-casing whole texts for each search.
-void substitutePlainly(LineTable& table) {
-    for (const SourceLine& equate : table.records) {
-        if (equate.kind != equateLine) {
-            continue;
-        }
-        const std::u16string name = toLowerCase(equate.mnemonic);
-        const std::u16string value = equate.operand1;
-        for (SourceLine& record : table.records) {
-            for (std::u16string* text : {&record.operand1, &record.operand2}) {
-                const std::u16string lower = toLowerCase(*text);
-                std::u16string result;
-                std::size_t from = 0;
-                for (auto at = lower.find(name); at != std::u16string::npos;
-                     at = lower.find(name, from)) {
-                    result += text->substr(from, at - from) + value;
-                    from = at + name.size();
-                }
-                *text = result + text->substr(from);
-            }
-        }
-    }
+TEST(Language, DataListsStringsAndReservedBytes) {
+    // clang-format off
+    const Case cases[] = {
+        {u" db 1,2,3,4,5\n DB 6", u"000 01 02 | 002 03 04 | 004 05 | 005 06"},
+        {u" db \"Hi\",0,'it''s',\"\"\"\",''''", u"000 48 69 | 002 00 69 | 004 74 27 | 006 73 22 | 008 27"},
+        {u" db ';',\"a;b\",':' ; c:d", u"000 3B 61 | 002 3B 62 | 004 3A"},
+        {u" mov a,#';'\n mov a,#','", u"000 23 3B | 002 23 2C"},
+        {u" dw 1234h,-1\n.word t\nt:", u"000 34 12 | 002 FF FF | 004 06 00"},
+        {u" ds 3\n nop\n rs 2\n.block 1\n nop\n defs 0", u"003 00 | 007 00"},
+        {u".text \"ab\"\n.ascii 'c'\n.asciz \"d\"\n defb 1\n.byte 2\n db \"ä€\"",
+         u"000 61 62 | 002 63 | 003 64 00 | 005 01 | 006 02 | 007 E4 80"},
+        {u" db \"abc\n db 'x", u"1: Zeichenkette ohne schließendes Anführungszeichen | 2: Parameterfehler"},
+        {u" ds later\nlater: nop\n org later2\nlater2:", u"1: Vorwärtsbezug hier nicht erlaubt | 3: Vorwärtsbezug hier nicht erlaubt"},
+        {u"n equ 2\n ds n\n org 7FFh\n ds 2", u"4: Adresse außerhalb des zulässigen Bereiches"},
+    };
+    // clang-format on
+    expectOutcomes(cases);
 }
 
-// Names overlap one another and mix case; few equates with short values keep
-// nested substitution from growing the texts without bound.
-TEST(Assembler, EquatesAgreeWithThePlainOrderOnGeneratedPrograms) {
-    const std::u16string names[] = {u"a",  u"!",  u"ä",    u"$",      u"Äd", u"D",
-                                    u"ab", u"ba", u"ZÄHL", u"zähler", u"x1", u"X"};
-    const std::u16string pieces[] = {u"a", u"A", u"!", u"ä", u"Ä", u"$",    u"d",
-                                     u"D", u"b", u"1", u"x", u"#", u"zÄhl", u"er"};
-    for (std::uint32_t state = 1; state <= 15; ++state) {
-        const auto next = [&state](std::size_t bound) {
-            state = state * 1664525u + 1013904223u;
-            return static_cast<std::size_t>((state >> 8) % bound);
-        };
-        const auto text = [&](std::size_t most) {
-            std::u16string result;
-            for (std::size_t k = next(most + 1); k > 0; --k) {
-                result += pieces[next(std::size(pieces))];
-            }
-            return result;
-        };
-        std::vector<std::u16string> source;
-        for (int line = 0; line < 300; ++line) {
-            source.push_back(line % 30 == 0 ? names[next(std::size(names))] + u" equ " + text(1)
-                                            : u"mov " + text(4) + u"," + text(4));
-        }
-        LineTable fast;
-        LineTable plain;
-        prepareLines(fast, source);
-        prepareLines(plain, source);
-        substituteEquates(fast);
-        substitutePlainly(plain);
-        for (int j = 0; j <= fast.lastLine; ++j) {
-            const auto i = static_cast<std::size_t>(j);
-            ASSERT_EQ(fast.records[i].operand1 + u"|" + fast.records[i].operand2,
-                      plain.records[i].operand1 + u"|" + plain.records[i].operand2)
-                << "line " << j;
-        }
-    }
+TEST(Language, IncludesReadOtherSourcesInPlace) {
+    const Files files = {
+        {"a.inc", "fa: nop\r\n  include \"sub/b.inc\""},
+        {"sub/b.inc", "  $include 'c.inc'\n"},
+        {"sub/c.inc", "fc: ret"},
+        {"inc/d.inc", "fd: ret"},
+        {"bad.inc", "  nop\n  foo x"},
+        {"self.inc", "  include \"self.inc\""},
+        {"deep.inc", "  include \"deep2.inc\""},
+        {"deep2.inc", "  include \"deep.inc\""},
+    };
+    // clang-format off
+    const Case cases[] = {
+        {u" include \"a.inc\"\n#include <d.inc>\n jmp fc", u"000 00 | 001 83 | 002 83 | 003 04 01"},
+        {u" include \"bad.inc\"\n include \"none.inc\"",
+         u"2 in 'bad.inc': Syntaxfehler | 2: Include-Datei 'none.inc' nicht gefunden"},
+        {u" include \"self.inc\"", u"1 in 'self.inc': Include-Datei 'self.inc' schließt sich selbst ein"},
+        {u" include \"deep.inc\"", u"1 in 'deep2.inc': Include-Datei 'deep.inc' schließt sich selbst ein"},
+    };
+    // clang-format on
+    expectOutcomes(cases, files);
+}
+
+TEST(Language, ConditionalAssemblyLeavesOutWhatIsFalse) {
+    // clang-format off
+    const Case cases[] = {
+        {u" if 1\n nop\n else\n ret\n endif", u"000 00"},
+        {u"x equ 2\n if x = 1\n db 1\n elseif x = 2\n db 2\n elseif 1\n db 3\n else\n db 4\n endif", u"000 02"},
+        {u" if 0\n if 1\n db 1\n endif\n else\n .if 1\n db 2\n .else\n db 3\n .endif\n endif", u"000 02"},
+        {u"d equ 1\n ifdef d\n db 1\n endif\n ifndef d\n db 2\n endif\n IFNDEF e\n db 3\n ENDIF", u"000 01 | 001 03"},
+        {u" if 0\n bad line here\n endif\n nop", u"000 00"},
+        {u"t: nop\n if t = 0\n db 5\n endif\n if $ = 2\n db 6\n endif", u"000 00 | 001 05 | 002 06"},
+        {u" endif\n else\n if 1\n nop", u"1: 'endif' ohne 'if' | 2: 'else' ohne 'if' | 3: 'if' ohne 'endif'"},
+        {u" if 1\n else\n else\n endif", u"3: 'else' ohne 'if'"},
+        {u" if later\n endif\nlater: nop\n if nowhere\n endif",
+         u"1: Vorwärtsbezug hier nicht erlaubt | 4: Symbol 'nowhere' ist nicht definiert"},
+    };
+    // clang-format on
+    expectOutcomes(cases);
+}
+
+TEST(Language, MacrosExpandWithTheirOwnLabels) {
+    // clang-format off
+    const Case cases[] = {
+        {u"wait macro n\n mov r7,#n\nw: djnz r7,w\n endm\n wait 5\n wait 6", u"000 BF 05 | 002 EF 02 | 004 BF 06 | 006 EF 06"},
+        {u".macro twice a, b\n db a,a,b+0\n.endm\n twice 3\n TWICE 4", u"000 03 03 | 002 00 | 003 04 04 | 005 00"},
+        {u"outer macro\n inner 1\n endm\ninner macro v\n db v,'v'\n endm\n outer", u"000 01 76"},
+        {u"put macro reg\n mov a,@reg\n endm\n put r1", u"000 F1"},
+        {u"m macro\n foo\n endm\n nop\n m", u"5: Syntaxfehler"},
+        {u"m macro\n m\n endm\n m", u"4: Makroaufrufe zu tief verschachtelt"},
+        {u"m macro a\n endm\n m 1,2\n endm\n m macro",
+         u"3: zu viele Parameter für Makro 'm' | 4: 'endm' ohne 'macro' | 5: 'macro' ohne 'endm'"},
+    };
+    // clang-format on
+    expectOutcomes(cases);
+}
+
+TEST(Language, DirectivesThatChangeNoBytesAreAccepted) {
+    EXPECT_EQ(outcome(u" cpu 8048\n.8049\n.8039\n.8035\n title \"x\"\n page\n listing on\n.list\n"
+                      u".nolist\n name foo\n nop\n end start\n ret"),
+              u"000 00");
 }
 
 TEST(Assembler, ReadsNumberLiterals) {
@@ -391,7 +400,7 @@ TEST(Assembler, RunsStageAfterStageWithASummary) {
         return assembler.assemble(
             {lines, {}, {}, 0}, [&status](std::u16string_view line) { status.emplace_back(line); });
     };
-    EXPECT_EQ(run(u"foo\nbar a\njmp nirgends").errorCount, 2);
+    EXPECT_EQ(run(u" foo\n bar a\n jmp nirgends").errorCount, 2);
     EXPECT_EQ(run(u"nop\nnop\njmp nirgends").errorCount, 1);
     EXPECT_EQ(status, (std::vector<std::u16string>{
                           u"Zeile: 1 -> Syntaxfehler", u"Zeile: 2 -> Syntaxfehler",

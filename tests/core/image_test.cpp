@@ -59,7 +59,7 @@ TEST(Image, WritesTheBinaryBesideTheSourceBeforeTheSummary) {
     assembleText(u"db 1", fromUtf8(dir / "hallowelt.asm"));
     EXPECT_EQ(fileBytes(dir / "hallowelt.bin"), "\x01"); // a shorter program, a shorter file
     EXPECT_FALSE(assembleText(u"db 1").result.binaryPath.has_value());
-    EXPECT_FALSE(assembleText(u"xyz", fromUtf8(dir / "p.asm")).result.binaryPath.has_value());
+    EXPECT_FALSE(assembleText(u" xyz", fromUtf8(dir / "p.asm")).result.binaryPath.has_value());
     EXPECT_FALSE(fs::exists(dir / "p.bin"));
 }
 

@@ -31,7 +31,7 @@ TEST(Robustness, OneMegabyteLines) {
     const std::pair<std::string, std::u16string_view> cases[] = {
         {"db " + std::string(1'000'000, '1'), u"1: Wert außerhalb des zulässigen Bereiches"},
         {"jmp " + std::string(1'000'000, 'x'), u"1: ungültiges Sprungziel"},
-        {std::string(1'000'000, 'q'), u"1: Syntaxfehler"},
+        {" " + std::string(1'000'000, 'q'), u"1: Syntaxfehler"},
         {"mov a," + std::string(1'000'000, ','), u"1: Parameterfehler"},
         {"nop ;" + std::string(1'000'000, 'k'), u"000 00"},
     };
@@ -53,14 +53,17 @@ TEST(Robustness, HundredThousandLinesAndEquates) {
     EXPECT_EQ(assembleBytes(equates).result.errorCount, 100'000 - 2048);
 }
 
-TEST(Robustness, NestedEquatesCannotGrowWithoutBound) {
-    std::string source;
-    for (int i = 0; i < 40; ++i) {
-        source += "a equ aa\n";
+TEST(Robustness, LongChainsOfEquatesEnd) {
+    std::string backward = "e0 equ 1\n";
+    std::string forward;
+    for (int i = 1; i <= 3000; ++i) {
+        backward += "e" + std::to_string(i) + " equ e" + std::to_string(i - 1) + "+1\n";
+        forward += "f" + std::to_string(i) + " equ f" + std::to_string(i + 1) + "+1\n";
     }
-    EXPECT_EQ(outcome(decodeSourceBytes(source + "db a\nnop\n")), u"41: Parameterfehler");
-    // Within the limit substitution still works: each level doubles the text.
-    EXPECT_EQ(outcome(u"v equ 0\nw equ vv\nu equ ww\ndb u\nret\n"), u"000 00 | 001 83");
+    // Defined in order, each is known when the next needs it, however long the chain.
+    EXPECT_EQ(outcome(decodeSourceBytes(backward + " db e3000-2950\n")), u"000 33");
+    EXPECT_EQ(outcome(decodeSourceBytes("f3001 equ 0\n db f1\n" + forward)),
+              u"2: Symbol 'f1' ist zu tief verschachtelt definiert");
 }
 
 } // namespace

@@ -35,7 +35,7 @@ TEST(ToviAsm, PrintsWritesAndExitsAsAsked) {
         {"to -o", "ret", {"-o", "rom.img", "p.asm"}, 0, "rom.img (1 Byte) gespeichert\n" + summary},
         {"errors in UTF-8", "mov a,#256\njmp Gr\xF6\xDF" "e\n", {"p.asm"}, 1,
          "Zeile: 1 -> Wert außerhalb des zulässigen Bereiches\n1 Fehler beim Assemblieren!\n"},
-        {"only heading after errors", "xyz", {"--list", "p.asm"}, 1,
+        {"only heading after errors", " xyz", {"--list", "p.asm"}, 1,
          "Adr Opcode\nZeile: 1 -> Syntaxfehler\n1 Fehler beim Assemblieren!\n"},
         {"up to the first NUL", std::string("nop\n\0garbage\n", 14), {"p.asm"}, 0,
          "p.bin (1 Byte) gespeichert\n" + summary, "", std::string(1, '\0')},
@@ -100,7 +100,7 @@ TEST(ToviAsm, WritesIntelHexAFullListingGnuErrorsAndWarnings) {
                                         "    8  010          org 10h\n"
                                         "    9  010  00      nop\n"
                                         "\nSymbole\nloop  020\nx     = 1\n");
-    writeFile(dir / "f -> g.asm", "nop\nfoo\norg 0FFh\njnz x\nx: nop");
+    writeFile(dir / "f -> g.asm", "nop\n foo\norg 0FFh\njnz x\nx: nop");
     EXPECT_EQ(runProgram(TOVI_ASM_EXECUTABLE, {"--errors", "gnu", "f -> g.asm"}, dir).out,
               "f -> g.asm:2: Syntaxfehler\n1 Fehler beim Assemblieren!\n");
     writeFile(dir / "f -> g.asm",

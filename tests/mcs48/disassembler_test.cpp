@@ -1,5 +1,5 @@
-// The instruction set against the assembler's table, the disassembler's texts,
-// and the source form assembled back by the assembler.
+// The instruction set's cycles, the disassembler's texts, and the source form
+// assembled back by the assembler.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "assembler/instruction_table.h"
 #include "core/support.h"
 #include "mcs48/disassembler.h"
 #include "mcs48/instruction_set.h"
@@ -16,42 +15,6 @@
 
 namespace tovi::test {
 namespace {
-
-// A row of ours as the assembler's table spells its first three fields.
-std::u16string assemblerForm(std::uint8_t opcode) {
-    const Instruction& instruction = instructionOf(opcode);
-    const auto spelt = [](Operand operand) {
-        return operand == Operand::Data         ? std::u16string(u"#§data§")
-               : operand == Operand::PageTarget ? std::u16string(u"§adresse§")
-                                                : fromUtf8(operandName(operand));
-    };
-    return fromUtf8(instruction.mnemonic) + u";" + spelt(instruction.first) + u";" +
-           spelt(instruction.second);
-}
-
-TEST(InstructionSet, AgreesWithTheAssemblersTableOnEveryForm) {
-    const std::set<std::u16string> aliases = {u"in;a;p0", u"outl;p0;a"}; // ins a,bus; movx @r0,a
-    std::set<int> formOpcodes;
-    for (std::size_t row = 0; row < patternRowCount; ++row) {
-        const std::u16string_view text = instructionTable[row];
-        const auto opcode =
-            static_cast<std::uint8_t>(std::stoi(toUtf8(fieldOf(text, 6)), nullptr, 2));
-        const std::u16string form = std::u16string(fieldOf(text, 1)) + u";" +
-                                    std::u16string(fieldOf(text, 2)) + u";" +
-                                    std::u16string(fieldOf(text, 3));
-        formOpcodes.insert(opcode);
-        EXPECT_EQ(instructionOf(opcode).length, std::stoi(toUtf8(fieldOf(text, 5))))
-            << toUtf8(text);
-        if (!aliases.contains(form)) {
-            EXPECT_EQ(toUtf8(assemblerForm(opcode)), toUtf8(form));
-        }
-    }
-    for (int opcode = 0; opcode < 256; ++opcode) {
-        const Instruction& instruction = instructionOf(static_cast<std::uint8_t>(opcode));
-        const bool jmpOrCall = (opcode & 0x0F) == 0x04;
-        EXPECT_EQ(instruction.exists(), formOpcodes.contains(opcode) || jmpOrCall) << opcode;
-    }
-}
 
 TEST(InstructionSet, TwoCyclesForTwoBytesAndForTheSlowOneByteInstructions) {
     const std::set<std::string_view> slow = {"in",   "outl", "ins",   "movd", "anld", "orld",

@@ -181,7 +181,7 @@ TEST_F(DebuggerTest, StepsRunsAndStopsWithAReason) {
     EXPECT_EQ(session().listingRowOfAddress(0x001), -1); // inside an instruction
     const auto cycles = session().state().cycles;
     source()->goToLine(1);
-    QTest::keyClicks(editor(), "xyz ");
+    QTest::keyClicks(editor(), "%% ");
     press(Qt::Key_F7); // the source no longer assembles: nothing runs
     EXPECT_EQ(lastStatus(), "1 Fehler beim Assemblieren!");
     editor()->clear();

@@ -13,7 +13,7 @@ protected:
     SourceEditor* source() { return static_cast<SourceEditor*>(editor()); }
 };
 
-const QString faulty = "; Fehler in Zeile 3 und 5\nnop\nmov a,#256\nnop\nfoo\nnop";
+const QString faulty = "; Fehler in Zeile 3 und 5\nnop\nmov a,#256\nnop\n foo\nnop";
 
 // A double click or Enter on "Zeile: N" in the status list, a double click on
 // a listing row: the caret goes to the start of that line, the editor gets the focus.

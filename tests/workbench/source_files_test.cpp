@@ -247,7 +247,7 @@ INSTANTIATE_TEST_SUITE_P(Programs, SameAsToviAsmTest, ::testing::Values(
     ProgramRow{"BlinkFilledWithFF",  blink,                                             true},
     ProgramRow{"Template",           {},                                                false},
     ProgramRow{"Faulty",             "ORG 0\n   MOV A,\n   JMP NIRGENDS\n   FOO\nEND",  false},
-    ProgramRow{"TenThousandAndFive", QString("xyz\n").repeated(10'005),                 false}),
+    ProgramRow{"TenThousandAndFive", QString(" xyz\n").repeated(10'005),                false}),
     byName);
 // clang-format on
 

@@ -1,0 +1,59 @@
+#include "assembler/directives.h"
+
+#include <array>
+#include <utility>
+
+namespace tovi {
+namespace {
+
+// clang-format off
+constexpr std::array<std::pair<std::u16string_view, Directive>, 39> directives = {{
+    {u"org", Directive::Origin},
+    {u"db", Directive::Bytes},        {u"defb", Directive::Bytes},    {u"byte", Directive::Bytes},
+    {u"dw", Directive::Words},        {u"defw", Directive::Words},    {u"word", Directive::Words},
+    {u"text", Directive::Text},       {u"ascii", Directive::Text},
+    {u"asciz", Directive::TextWithZero},
+    {u"ds", Directive::Reserve},      {u"rs", Directive::Reserve},    {u"block", Directive::Reserve},
+    {u"defs", Directive::Reserve},
+    {u"equ", Directive::Equate},
+    {u"set", Directive::Set},
+    {u"end", Directive::End},
+    {u"include", Directive::Include}, {u"$include", Directive::Include},
+    {u"#include", Directive::Include},
+    {u"if", Directive::If},           {u"ifdef", Directive::IfDefined},
+    {u"ifndef", Directive::IfNotDefined},
+    {u"elseif", Directive::ElseIf},   {u"else", Directive::Else},     {u"endif", Directive::EndIf},
+    {u"macro", Directive::Macro},     {u"endm", Directive::EndMacro},
+    {u"cpu", Directive::Ignored},     {u"8048", Directive::Ignored},  {u"8049", Directive::Ignored},
+    {u"8039", Directive::Ignored},    {u"8035", Directive::Ignored},  {u"title", Directive::Ignored},
+    {u"page", Directive::Ignored},    {u"listing", Directive::Ignored},
+    {u"list", Directive::Ignored},    {u"nolist", Directive::Ignored},
+    {u"name", Directive::Ignored},
+}};
+// clang-format on
+
+Directive lookUp(std::u16string_view word) {
+    for (const auto& [name, directive] : directives) {
+        if (name == word) {
+            return directive;
+        }
+    }
+    return Directive::None;
+}
+
+} // namespace
+
+Directive directiveOf(std::u16string_view lowerWord) {
+    if (lowerWord.starts_with(u'.')) {
+        lowerWord.remove_prefix(1);
+    }
+    return lookUp(lowerWord);
+}
+
+bool isConditional(Directive directive) {
+    return directive == Directive::If || directive == Directive::IfDefined ||
+           directive == Directive::IfNotDefined || directive == Directive::ElseIf ||
+           directive == Directive::Else || directive == Directive::EndIf;
+}
+
+} // namespace tovi

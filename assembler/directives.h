@@ -1,0 +1,38 @@
+#pragma once
+// The directives of the source language, each accepted with and without a
+// leading dot.
+
+#include <string_view>
+
+namespace tovi {
+
+enum class Directive {
+    None,
+    Origin,       // org
+    Bytes,        // db, defb, byte
+    Words,        // dw, defw, word
+    Text,         // text, ascii
+    TextWithZero, // asciz
+    Reserve,      // ds, rs, block, defs
+    Equate,       // equ
+    Set,          // set
+    End,
+    Include,
+    If,
+    IfDefined,
+    IfNotDefined,
+    ElseIf,
+    Else,
+    EndIf,
+    Macro,
+    EndMacro,
+    Ignored, // cpu, .8048, title, page, listing, list, nolist, name: they change no bytes
+};
+
+// The directive a word names, given in lower case; None for any other word.
+Directive directiveOf(std::u16string_view lowerWord);
+
+// if, ifdef, ifndef, elseif, else and endif: they count even inside skipped text.
+bool isConditional(Directive directive);
+
+} // namespace tovi

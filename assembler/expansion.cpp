@@ -1,0 +1,790 @@
+#include "assembler/expansion.h"
+
+#include <map>
+#include <optional>
+#include <system_error>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "assembler/evaluator.h"
+#include "assembler/operands.h"
+#include "assembler/quoted_text.h"
+#include "common/file_io.h"
+#include "common/source_text.h"
+#include "common/text.h"
+
+namespace tovi {
+namespace {
+
+constexpr std::size_t deepestInclude = 16;
+constexpr int deepestMacro = 64;
+constexpr std::size_t mostStatements = 2'000'000;
+
+// A line as written: the label before its first ":" (outside quotes), and the statement after it.
+struct LineShape {
+    std::u16string_view label;
+    std::u16string_view statement;
+    bool startsInFirstColumn = false;
+};
+
+LineShape shapeOf(std::u16string_view line) {
+    LineShape shape;
+    shape.startsInFirstColumn = !line.empty() && line[0] != u' ';
+    const std::u16string_view text = trimmed(line);
+    const std::size_t colon = findOutsideQuotes(text, u':');
+    if (colon != std::u16string_view::npos && colon > 0) {
+        shape.label = text.substr(0, colon);
+        shape.statement = trimmed(text.substr(colon + 1));
+        return shape;
+    }
+    shape.statement = text;
+    return shape;
+}
+
+std::pair<std::u16string_view, std::u16string_view> splitWord(std::u16string_view text) {
+    const std::size_t blank = text.find(u' ');
+    if (blank == std::u16string_view::npos) {
+        return {text, {}};
+    }
+    return {text.substr(0, blank), trimmed(text.substr(blank + 1))};
+}
+
+// "name = value" (not "=="): the name and the value.
+std::optional<std::pair<std::u16string_view, std::u16string_view>>
+assignmentIn(std::u16string_view text) {
+    std::size_t end = 0;
+    while (end < text.size() && isNameCharacter(text[end])) {
+        ++end;
+    }
+    std::size_t at = end;
+    while (at < text.size() && text[at] == u' ') {
+        ++at;
+    }
+    const bool isAssignment =
+        at < text.size() && text[at] == u'=' && (at + 1 == text.size() || text[at + 1] != u'=');
+    if (end == 0 || !isAssignment || !isName(text.substr(0, end))) {
+        return std::nullopt;
+    }
+    return std::pair{text.substr(0, end), trimmed(text.substr(at + 1))};
+}
+
+bool isDefinitionWord(Directive directive) {
+    return directive == Directive::Equate || directive == Directive::Set ||
+           directive == Directive::Macro;
+}
+
+// The file name of an include line: in quotes, in angle brackets, or as it stands.
+std::u16string includedName(std::u16string_view text) {
+    if (!text.empty() && isQuote(text[0])) {
+        const QuotedText quoted = readQuoted(text, 0);
+        return quoted.closed && trimmed(text.substr(quoted.end)).empty() ? quoted.content
+                                                                         : std::u16string();
+    }
+    if (text.size() >= 2 && text.front() == u'<' && text.back() == u'>') {
+        return std::u16string(text.substr(1, text.size() - 2));
+    }
+    return std::u16string(text);
+}
+
+std::u16string withTabsAsBlanks(std::u16string_view line) {
+    std::u16string text(line);
+    for (char16_t& c : text) {
+        if (c == u'\t') {
+            c = u' ';
+        }
+    }
+    return text;
+}
+
+std::u16string pathText(const std::filesystem::path& path) {
+    return fromUtf8(path.string());
+}
+
+struct Macro {
+    std::vector<std::u16string> parameters;    // lower case
+    std::vector<std::u16string> body;          // without comments
+    std::unordered_set<std::u16string> labels; // defined in the body, lower case
+};
+
+struct Source {
+    std::vector<std::u16string> owned; // an included file's or an expansion's lines
+    const std::u16string* lines = nullptr;
+    std::size_t size = 0;
+    std::size_t next = 0;
+    int file = 0;
+    std::filesystem::path folder;
+    std::filesystem::path path; // as opened, made absolute: to find an include of itself
+    int mainLine = 0;           // an included file: the main line of its include
+    bool isMacro = false;
+    SourcePlace call; // an expansion: where the outermost macro call stands
+    int macroDepth = 0;
+    std::size_t conditionalsBelow = 0;
+};
+
+struct Conditional {
+    bool outerActive = true;
+    bool active = true;
+    bool taken = false;
+    bool elseSeen = false;
+    SourcePlace place;
+    int order = 0;
+};
+
+struct Recording {
+    std::u16string name;
+    Macro macro;
+    SourcePlace place;
+    int order = 0;
+    int depth = 1;
+    std::size_t source = 0; // how many sources were open when it began
+};
+
+struct PendingValue {
+    SourcePlace place;
+    int order = 0;
+    int symbol = -1;
+};
+
+class Expander {
+public:
+    Expander(Program& program, const SourceInput& input, Findings& syntax, Findings& values)
+        : program_(program), input_(input), syntax_(syntax), values_(values) {}
+
+    void run() {
+        Source main;
+        main.lines = input_.lines.data();
+        main.size = input_.lines.size();
+        main.folder = input_.folder;
+        sources_.push_back(std::move(main));
+        while (!sources_.empty() && !stopped_) {
+            Source& source = sources_.back();
+            if (source.next >= source.size) {
+                closeSource();
+                continue;
+            }
+            readLine(source.lines[source.next++]);
+        }
+        finish();
+    }
+
+private:
+    // Reading lines
+    void readLine(const std::u16string& line) {
+        const Source& source = sources_.back();
+        const int number = source.isMacro ? 0 : static_cast<int>(source.next);
+        order_ = static_cast<int>(program_.entries.size());
+        program_.entries.push_back({source.file, number, line, -1, source.isMacro});
+        place_ = source.isMacro ? source.call
+                                : SourcePlace{source.file, number,
+                                              source.file == 0 ? number : source.mainLine};
+        const std::u16string clean = withTabsAsBlanks(line);
+        const std::u16string_view text = withoutComment(clean);
+        if (recording_) {
+            record(text);
+            return;
+        }
+        const LineShape shape = shapeOf(text);
+        const auto [word, rest] = splitWord(shape.statement);
+        const Directive directive = directiveOf(toLowerCase(word));
+        if (isConditional(directive)) {
+            conditional(directive, rest);
+            return;
+        }
+        if (isActive()) {
+            statement(shape);
+        }
+    }
+
+    void closeSource() {
+        const Source& source = sources_.back();
+        if (recording_ && recording_->source == sources_.size()) {
+            syntax_.add(program_, recording_->place, recording_->order,
+                        message::unmatched(u"macro", u"endm"));
+            recording_.reset();
+        }
+        while (conditionals_.size() > source.conditionalsBelow) {
+            const Conditional& open = conditionals_.back();
+            syntax_.add(program_, open.place, open.order, message::unmatched(u"if", u"endif"));
+            conditionals_.pop_back();
+        }
+        sources_.pop_back();
+    }
+
+    void finish() {
+        for (const PendingValue& pending : pending_) {
+            const Symbol& symbol = program_.symbol(pending.symbol);
+            values_.add(program_, pending.place, pending.order,
+                        symbol.kind == SymbolKind::Referenced
+                            ? message::undefinedSymbol(shownName(symbol))
+                            : std::u16string(message::forwardReference));
+        }
+    }
+
+    // Statements
+    void statement(const LineShape& shape) {
+        std::u16string_view text = shape.statement;
+        const auto [word, rest] = splitWord(text);
+        const Directive directive = directiveOf(toLowerCase(word));
+        if (!shape.label.empty() && isDefinitionWord(directive) && isName(shape.label)) {
+            return definition(shape.label, directive, rest);
+        }
+        if (!shape.label.empty()) {
+            label(shape.label);
+        }
+        std::u16string_view written = shape.label;
+        if (shape.label.empty() && shape.startsInFirstColumn && isColumnLabel(text)) {
+            written = splitWord(text).first;
+            label(written);
+            text = splitWord(text).second;
+        }
+        action(text);
+        labelled_ = -1;
+        previousLabelOnly_ = text.empty() ? std::u16string(written) : std::u16string();
+    }
+
+    // What a statement after its label does.
+    void action(std::u16string_view text) {
+        if (text.empty()) {
+            return;
+        }
+        if (const auto assignment = assignmentIn(text)) {
+            return definition(assignment->first, Directive::Equate, assignment->second);
+        }
+        const auto [word, rest] = splitWord(text);
+        const std::u16string lower = toLowerCase(word);
+        const auto [second, afterSecond] = splitWord(rest);
+        const Directive secondDirective = directiveOf(toLowerCase(second));
+        // After an instruction only "equ" defines: "jmp set" jumps to a label "set".
+        const bool defines = formsOf(lower).empty() ? isDefinitionWord(secondDirective)
+                                                    : secondDirective == Directive::Equate;
+        if (defines) {
+            return definition(word, secondDirective, afterSecond);
+        }
+        if (const Directive directive = directiveOf(lower); directive != Directive::None) {
+            return this->directive(directive, word, rest);
+        }
+        if (const auto macro = macros_.find(lower); macro != macros_.end()) {
+            return expand(macro->second, lower, rest);
+        }
+        if (!formsOf(lower).empty()) {
+            return instruction(word, rest);
+        }
+        if (isLegacyEquate(lower, rest)) {
+            return definition(word, Directive::Equate, trimmed(rest.substr(3)));
+        }
+        syntax_.add(program_, place_, order_, std::u16string(message::syntax));
+    }
+
+    // "cnt equ5": an equate as the language has always read it, when the
+    // first word is no instruction and the rest begins with "equ".
+    static bool isLegacyEquate(std::u16string_view lowerWord, std::u16string_view rest) {
+        return rest.size() >= 3 && equalsIgnoringCase(rest.substr(0, 3), u"equ") &&
+               formsOf(lowerWord).empty();
+    }
+
+    // A word in the first column that is no instruction, directive, macro or
+    // register, and no name being defined, is a label.
+    bool isColumnLabel(std::u16string_view text) const {
+        const auto [word, rest] = splitWord(text);
+        const std::u16string lower = toLowerCase(word);
+        if (!isName(word) || directiveOf(lower) != Directive::None || macros_.contains(lower) ||
+            !formsOf(lower).empty() || operandKeyword(lower) != mcs48::Operand::None) {
+            return false;
+        }
+        const std::u16string second = toLowerCase(splitWord(rest).first);
+        return !isDefinitionWord(directiveOf(second)) && !assignmentIn(text) &&
+               !isLegacyEquate(lower, rest);
+    }
+
+    void directive(Directive directive, std::u16string_view word, std::u16string_view rest) {
+        switch (directive) {
+        case Directive::Origin:
+        case Directive::Reserve:
+            return add(directive == Directive::Origin ? StatementKind::Origin
+                                                      : StatementKind::Reserve,
+                       directive, word, rest);
+        case Directive::Bytes:
+        case Directive::Words:
+        case Directive::Text:
+        case Directive::TextWithZero:
+            return add(StatementKind::Data, directive, word, rest);
+        case Directive::Equate:
+            return dottedEquate(rest);
+        case Directive::Set:
+            return syntax_.add(program_, place_, order_, std::u16string(message::syntax));
+        case Directive::Ignored:
+            return add(StatementKind::Ignored, directive, word, rest);
+        case Directive::End:
+            return end(word, rest);
+        case Directive::Include:
+            return include(rest);
+        case Directive::Macro:
+            return dottedMacro(rest);
+        case Directive::EndMacro:
+            return syntax_.add(program_, place_, order_, message::unmatched(u"endm", u"macro"));
+        default:
+            return;
+        }
+    }
+
+    void instruction(std::u16string_view word, std::u16string_view rest) {
+        add(StatementKind::Instruction, Directive::None, word, rest);
+    }
+
+    // A statement of its own, carrying the line's label if there is one.
+    void add(StatementKind kind, Directive directive, std::u16string_view word,
+             std::u16string_view rest) {
+        Statement& made = labelled_ >= 0 ? program_.statements[static_cast<std::size_t>(labelled_)]
+                                         : newStatement();
+        made.kind = kind;
+        made.directive = directive;
+        made.word = word;
+        made.operands = operandsOf(rest);
+        advance(made);
+    }
+
+    Statement& newStatement() {
+        Statement made;
+        made.place = place_;
+        made.entry = order_;
+        made.scope = scope_;
+        made.address = counter_.value_or(-1);
+        program_.entries.back().statement = static_cast<int>(program_.statements.size());
+        program_.statements.push_back(std::move(made));
+        if (program_.statements.size() > mostStatements) {
+            syntax_.add(program_, place_, order_, std::u16string(message::tooManyLines));
+            stopped_ = true;
+        }
+        return program_.statements.back();
+    }
+
+    // Labels
+    void label(std::u16string_view text) {
+        Statement& carrier = newStatement();
+        const int index = static_cast<int>(program_.statements.size() - 1);
+        labelled_ = index;
+        if (!isName(text)) {
+            legacyLabel(text, index);
+            return;
+        }
+        const bool inMacro = text.find(u'\u0001') != std::u16string_view::npos;
+        const bool ordinary = !text.starts_with(u'.') && !isDollarLocal(text) && !inMacro;
+        const int id = program_.resolve(text, scope_);
+        Symbol& symbol = program_.symbol(id);
+        if (symbol.kind != SymbolKind::Referenced) {
+            // A label written again right below a line with only that label
+            // repeats it; it is no second definition to warn about.
+            if (text != previousLabelOnly_) {
+                program_.redefinitions.push_back({id, index, std::u16string(text)});
+            }
+        } else {
+            symbol.kind = SymbolKind::Label;
+            symbol.statement = index;
+            symbol.inMacro = inMacro;
+            symbol.address = carrier.address;
+            symbol.addressKnown = carrier.address >= 0;
+            carrier.label = id; // only the first definition gives the label its value
+        }
+        if (ordinary) {
+            scope_.owner = id;
+            ++scope_.stretch;
+        }
+        carrier.scope = scope_;
+    }
+
+    // A label text that is no name ("my-label", "loop "): a jump target
+    // written exactly so still finds it.
+    void legacyLabel(std::u16string_view text, int index) {
+        const std::u16string key = toLowerCase(text);
+        if (const auto first = program_.legacyLabels.find(key);
+            first != program_.legacyLabels.end()) {
+            program_.redefinitions.push_back({first->second, index, std::u16string(text)});
+            return;
+        }
+        const int id = program_.symbolFor(u'\u0003' + key, text);
+        Symbol& symbol = program_.symbol(id);
+        symbol.kind = SymbolKind::Label;
+        symbol.statement = index;
+        program_.legacyLabels.emplace(key, id);
+        program_.statements[static_cast<std::size_t>(index)].label = id;
+    }
+
+    // Definitions
+    void definition(std::u16string_view name, Directive directive, std::u16string_view value) {
+        if (directive == Directive::Macro) {
+            return startRecording(name, value);
+        }
+        if (findOutsideQuotes(value, u',') != std::u16string_view::npos) {
+            return syntax_.add(program_, place_, order_, std::u16string(message::syntax));
+        }
+        Statement& made = labelled_ >= 0 ? program_.statements[static_cast<std::size_t>(labelled_)]
+                                         : newStatement();
+        made.kind = StatementKind::Definition;
+        made.directive = directive;
+        made.word = name;
+        const int index = static_cast<int>(&made - program_.statements.data());
+        if (!isName(name)) {
+            program_.legacyEquates.push_back({std::u16string(name), std::u16string(value), index});
+            return;
+        }
+        const int id = program_.resolve(name, scope_);
+        const int root = parseValue(value); // may add symbols: references to them come after
+        made.defines = id;
+        Symbol& symbol = program_.symbol(id);
+        if (directive == Directive::Set) {
+            return set(symbol, id, {index, root, std::u16string(value)});
+        }
+        if (symbol.kind != SymbolKind::Referenced) {
+            program_.redefinitions.push_back({id, index, std::u16string(name)});
+            return;
+        }
+        symbol.kind = SymbolKind::Equate;
+        symbol.statement = index;
+        symbol.text = value;
+        symbol.root = root;
+    }
+
+    void set(Symbol& symbol, int id, SetDefinition definition) {
+        if (symbol.kind != SymbolKind::Referenced && symbol.kind != SymbolKind::Set) {
+            program_.redefinitions.push_back({id, definition.statement, symbol.name});
+            return;
+        }
+        if (definition.root < 0) {
+            return syntax_.add(program_, place_, order_, std::u16string(message::parameter));
+        }
+        if (symbol.kind == SymbolKind::Referenced) {
+            symbol.kind = SymbolKind::Set;
+            symbol.statement = definition.statement;
+        }
+        symbol.sets.push_back(std::move(definition));
+    }
+
+    int parseValue(std::u16string_view value) {
+        const Scope scope = scope_;
+        const Parsed parsed = parseExpression(value, program_.nodes, [&](std::u16string_view name) {
+            return program_.resolve(name, scope);
+        });
+        return parsed.root;
+    }
+
+    // ".equ name, value"
+    void dottedEquate(std::u16string_view rest) {
+        const std::size_t comma = findOutsideQuotes(rest, u',');
+        const std::u16string_view name = trimmed(rest.substr(0, comma));
+        if (comma == std::u16string_view::npos || !isName(name)) {
+            return syntax_.add(program_, place_, order_, std::u16string(message::syntax));
+        }
+        definition(name, Directive::Equate, trimmed(rest.substr(comma + 1)));
+    }
+
+    void end(std::u16string_view word, std::u16string_view rest) {
+        if (!rest.empty()) {
+            add(StatementKind::Ignored, Directive::End, word, rest);
+        }
+        Source& source = sources_.back();
+        if (source.file == 0 && !source.isMacro) {
+            for (std::size_t n = source.next; n < source.size; ++n) {
+                program_.entries.push_back(
+                    {0, static_cast<int>(n + 1), source.lines[n], -1, false});
+            }
+        }
+        source.next = source.size;
+    }
+
+    // Conditional assembly
+    bool isActive() const { return conditionals_.empty() || conditionals_.back().active; }
+
+    bool hasOwnConditional() const {
+        return conditionals_.size() > sources_.back().conditionalsBelow;
+    }
+
+    void conditional(Directive directive, std::u16string_view rest) {
+        if (directive == Directive::If || directive == Directive::IfDefined ||
+            directive == Directive::IfNotDefined) {
+            const bool outer = isActive();
+            const bool holds = outer && condition(directive, rest);
+            conditionals_.push_back({outer, holds, holds, false, place_, order_});
+            return;
+        }
+        const std::u16string_view name = directive == Directive::ElseIf ? u"elseif"
+                                         : directive == Directive::Else ? u"else"
+                                                                        : u"endif";
+        if (!hasOwnConditional() ||
+            (directive != Directive::EndIf && conditionals_.back().elseSeen)) {
+            return syntax_.add(program_, place_, order_, message::unmatched(name, u"if"));
+        }
+        Conditional& open = conditionals_.back();
+        if (directive == Directive::EndIf) {
+            conditionals_.pop_back();
+            return;
+        }
+        if (directive == Directive::Else) {
+            open.active = open.outerActive && !open.taken;
+            open.taken = true;
+            open.elseSeen = true;
+            return;
+        }
+        open.active = open.outerActive && !open.taken && condition(Directive::If, rest);
+        open.taken = open.taken || open.active;
+    }
+
+    bool condition(Directive directive, std::u16string_view text) {
+        if (directive != Directive::If) {
+            if (!isName(text)) {
+                syntax_.add(program_, place_, order_, std::u16string(message::parameter));
+                return false;
+            }
+            const bool defined = isDefined(text);
+            return directive == Directive::IfDefined ? defined : !defined;
+        }
+        const int root = parseValue(text);
+        if (root < 0) {
+            syntax_.add(program_, place_, order_, std::u16string(message::parameter));
+            return false;
+        }
+        // Seen from before the next statement: every symbol defined so far counts.
+        const int at = static_cast<int>(program_.statements.size());
+        Evaluator evaluator(program_, Evaluator::Mode::Addresses);
+        const Value value = evaluator.valueAt(root, at, counter_, true);
+        if (value.ok()) {
+            return value.number != 0;
+        }
+        if (value.failure == Failure::Undefined) {
+            pending_.push_back({place_, order_, value.symbol}); // perhaps defined below
+        } else {
+            (value.failure == Failure::NotANumber ? syntax_ : values_)
+                .add(program_, place_, order_, evaluator.messageFor(value));
+        }
+        return false;
+    }
+
+    bool isDefined(std::u16string_view name) {
+        if (macros_.contains(toLowerCase(name))) {
+            return true;
+        }
+        return program_.symbol(program_.resolve(name, scope_)).kind != SymbolKind::Referenced;
+    }
+
+    // The location counter, as far as it is known in pass 1.
+    void advance(Statement& made) {
+        const int index = static_cast<int>(&made - program_.statements.data());
+        made.address = counter_.value_or(-1);
+        if (made.kind == StatementKind::Origin || made.kind == StatementKind::Reserve) {
+            const auto value = counterValue(made, index);
+            counter_ = made.kind == StatementKind::Origin ? value
+                       : counter_ && value                ? std::optional(*counter_ + *value)
+                                                          : std::nullopt;
+            return;
+        }
+        if (counter_) {
+            counter_ = *counter_ + sizeFromText(made);
+        }
+    }
+
+    std::optional<std::int32_t> counterValue(const Statement& made, int index) {
+        if (made.operands.size() != 1) {
+            return std::nullopt;
+        }
+        const int root = parseValue(made.operands[0]);
+        if (root < 0) {
+            return std::nullopt;
+        }
+        Evaluator evaluator(program_, Evaluator::Mode::Addresses);
+        const Value value = evaluator.valueOf(root, index, true);
+        return value.ok() ? std::optional(value.number) : std::nullopt;
+    }
+
+    // Includes
+    void include(std::u16string_view rest) {
+        const std::u16string name = includedName(rest);
+        if (name.empty()) {
+            return syntax_.add(program_, place_, order_, std::u16string(message::parameter));
+        }
+        if (includeDepth() >= deepestInclude) {
+            return syntax_.add(program_, place_, order_, std::u16string(message::includeTooDeep));
+        }
+        bool unreadable = false;
+        for (const std::filesystem::path& candidate : candidatesFor(name)) {
+            const FileRead read = input_.read(candidate);
+            if (read.status == FileRead::Status::Read) {
+                return open(name, candidate, read.bytes);
+            }
+            unreadable = unreadable || read.status == FileRead::Status::Unreadable;
+        }
+        syntax_.add(program_, place_, order_,
+                    unreadable ? message::includeUnreadable(name) : message::includeMissing(name));
+    }
+
+    std::size_t includeDepth() const {
+        std::size_t files = 0;
+        for (const Source& source : sources_) {
+            files += source.isMacro ? 0 : 1;
+        }
+        return files - 1;
+    }
+
+    std::vector<std::filesystem::path> candidatesFor(std::u16string_view name) const {
+        const std::filesystem::path relative = toPath(name);
+        if (relative.is_absolute()) {
+            return {relative};
+        }
+        std::vector<std::filesystem::path> candidates{sources_.back().folder / relative};
+        for (const std::filesystem::path& folder : input_.includeFolders) {
+            candidates.push_back(folder / relative);
+        }
+        return candidates;
+    }
+
+    void open(std::u16string_view name, const std::filesystem::path& path,
+              const std::string& bytes) {
+        std::error_code error;
+        const std::filesystem::path absolute =
+            std::filesystem::absolute(path, error).lexically_normal();
+        for (const Source& source : sources_) {
+            if (!source.isMacro && source.path == absolute) {
+                return syntax_.add(program_, place_, order_, message::includesItself(name));
+            }
+        }
+        Source included;
+        included.owned = splitLines(decodeSourceBytes(bytes));
+        included.lines = included.owned.data();
+        included.size = included.owned.size();
+        included.file = static_cast<int>(program_.files.size());
+        included.folder = path.parent_path();
+        included.path = absolute;
+        included.mainLine = place_.mainLine;
+        included.conditionalsBelow = conditionals_.size();
+        program_.files.push_back({std::u16string(name), pathText(path)});
+        sources_.push_back(std::move(included));
+    }
+
+    // Macros
+    void dottedMacro(std::u16string_view rest) {
+        std::size_t end = 0;
+        while (end < rest.size() && rest[end] != u' ' && rest[end] != u',') {
+            ++end;
+        }
+        std::u16string_view parameters = trimmed(rest.substr(end));
+        if (parameters.starts_with(u',')) {
+            parameters = trimmed(parameters.substr(1));
+        }
+        startRecording(rest.substr(0, end), parameters);
+    }
+
+    void startRecording(std::u16string_view name, std::u16string_view parameters) {
+        if (!isName(name)) {
+            return syntax_.add(program_, place_, order_, std::u16string(message::syntax));
+        }
+        Recording recording;
+        recording.name = toLowerCase(name);
+        for (const std::u16string_view parameter : listItems(parameters)) {
+            recording.macro.parameters.push_back(toLowerCase(parameter));
+        }
+        recording.place = place_;
+        recording.order = order_;
+        recording.source = sources_.size();
+        recording_ = std::move(recording);
+    }
+
+    void record(std::u16string_view text) {
+        const LineShape shape = shapeOf(text);
+        const auto [word, rest] = splitWord(shape.statement);
+        const Directive first = directiveOf(toLowerCase(word));
+        const Directive second = directiveOf(toLowerCase(splitWord(rest).first));
+        if (first == Directive::EndMacro && --recording_->depth == 0) {
+            finishRecording();
+            return;
+        }
+        if (first == Directive::Macro || second == Directive::Macro) {
+            ++recording_->depth;
+        }
+        recording_->macro.body.emplace_back(text);
+    }
+
+    void finishRecording() {
+        Macro& macro = recording_->macro;
+        for (const std::u16string& line : macro.body) {
+            const LineShape shape = shapeOf(line);
+            if (!shape.label.empty() && isName(shape.label)) {
+                macro.labels.insert(toLowerCase(shape.label));
+            } else if (shape.label.empty() && shape.startsInFirstColumn &&
+                       isColumnLabel(shape.statement)) {
+                macro.labels.insert(toLowerCase(splitWord(shape.statement).first));
+            }
+        }
+        macros_.insert_or_assign(recording_->name, std::move(macro));
+        recording_.reset();
+    }
+
+    void expand(const Macro& macro, std::u16string_view name, std::u16string_view rest) {
+        const std::vector<std::u16string> arguments = operandsOf(rest);
+        if (arguments.size() > macro.parameters.size()) {
+            return syntax_.add(program_, place_, order_, message::tooManyArguments(name));
+        }
+        const Source& caller = sources_.back();
+        if (caller.macroDepth >= deepestMacro) {
+            return syntax_.add(program_, place_, order_, std::u16string(message::macroTooDeep));
+        }
+        const std::u16string suffix = u'\u0001' + decimalText(++expansions_);
+        std::unordered_map<std::u16string, std::u16string> replacements;
+        for (std::size_t i = 0; i < macro.parameters.size(); ++i) {
+            replacements[macro.parameters[i]] = i < arguments.size() ? arguments[i] : u"";
+        }
+        for (const std::u16string& local : macro.labels) {
+            replacements.try_emplace(local, local + suffix);
+        }
+        const NameReplacement replacementFor =
+            [&](std::u16string_view word) -> const std::u16string* {
+            const auto found = replacements.find(toLowerCase(word));
+            return found == replacements.end() ? nullptr : &found->second;
+        };
+        Source expansion;
+        for (const std::u16string& line : macro.body) {
+            expansion.owned.push_back(replaceNames(line, replacementFor));
+        }
+        expansion.lines = expansion.owned.data();
+        expansion.size = expansion.owned.size();
+        expansion.file = caller.file;
+        expansion.folder = caller.folder;
+        expansion.mainLine = caller.mainLine;
+        expansion.isMacro = true;
+        expansion.call = caller.isMacro ? caller.call : place_;
+        expansion.macroDepth = caller.macroDepth + 1;
+        expansion.conditionalsBelow = conditionals_.size();
+        sources_.push_back(std::move(expansion));
+    }
+
+    Program& program_;
+    const SourceInput& input_;
+    Findings& syntax_;
+    Findings& values_;
+    std::vector<Source> sources_;
+    std::vector<Conditional> conditionals_;
+    std::unordered_map<std::u16string, Macro> macros_;
+    std::optional<Recording> recording_;
+    std::vector<PendingValue> pending_;
+    Scope scope_;
+    std::optional<std::int32_t> counter_ = 0;
+    SourcePlace place_;
+    int order_ = 0;
+    int labelled_ = -1;                // the statement the current line's label made
+    std::u16string previousLabelOnly_; // the label of the line before, when it had nothing else
+    int expansions_ = 0;
+    bool stopped_ = false;
+};
+
+} // namespace
+
+std::vector<std::u16string> operandsOf(std::u16string_view text) {
+    std::vector<std::u16string_view> items = listItems(text);
+    while (!items.empty() && items.back().empty()) {
+        items.pop_back();
+    }
+    return {items.begin(), items.end()};
+}
+
+void expandSource(Program& program, const SourceInput& input, Findings& syntax, Findings& values) {
+    Expander(program, input, syntax, values).run();
+}
+
+} // namespace tovi
