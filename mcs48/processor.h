@@ -17,6 +17,8 @@
 
 namespace tovi::mcs48 {
 
+class Board;
+
 enum class StopReason : std::uint8_t {
     InstructionLimit,
     CycleLimit,
@@ -96,6 +98,10 @@ public:
 
     // Replaces the stimulus; events are applied in cycle order, ties in the given order.
     void attachStimulus(std::vector<InputEvent> events);
+    // Wires a board to the pins (null: none): it is told of every latch change
+    // and of time passing, and the inputs read as it drives them; its stimulus
+    // takes the place of attachStimulus's. The board outlives its attachment.
+    void attachBoard(Board* board);
     void onPortWrite(PortListener listener) { portListener_ = std::move(listener); }
 
     // One instruction, or one interrupt entry when one is due.
