@@ -146,7 +146,13 @@ std::string toIntelHex(std::span<const std::uint8_t> image) {
 bool looksLikeIntelHex(std::string_view bytes) {
     const std::string_view text = withoutByteOrderMark(bytes);
     const auto first = text.find_first_not_of(whiteSpace);
-    return first != std::string_view::npos && text[first] == ':';
+    // A raw image may begin with 3AH (OUTL P2,A), but its other bytes are no text.
+    const auto isText = [](char c) {
+        return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\r' || c == '\n' || c == '\0' ||
+               c == '\x1A';
+    };
+    return first != std::string_view::npos && text[first] == ':' &&
+           std::all_of(text.begin(), text.end(), isText);
 }
 
 HexImage fromIntelHex(std::string_view text, int highestAddress) {

@@ -16,7 +16,8 @@ namespace tovi {
 std::string toIntelHex(std::span<const std::uint8_t> image);
 
 // Whether a file's bytes are meant as Intel HEX rather than a raw image: the
-// first character after an optional UTF-8 byte-order mark and white space is ":".
+// first character after an optional UTF-8 byte-order mark and white space is
+// ":", and the rest is text (NUL and the DOS end-of-file byte 1AH included).
 bool looksLikeIntelHex(std::string_view bytes);
 
 struct HexImage {

@@ -121,12 +121,13 @@ TEST(Image, WritesAndReadsIntelHex) {
     EXPECT_EQ(fromIntelHex(std::string_view(surrounded, sizeof surrounded - 1), 0x7FF).bytes,
               std::vector<std::uint8_t>{0x42});
     for (const std::string_view hex :
-         {std::string_view(":00000001FF\r\n"), std::string_view(":\x04"),
+         {std::string_view(":00000001FF\r\n\x1A\0", 15), std::string_view(":x"),
           std::string_view("\xEF\xBB\xBF\r\n\t :x")}) {
         EXPECT_TRUE(looksLikeIntelHex(hex)) << hex;
     }
-    for (const std::string_view raw : {std::string_view("\x04\x0B"), std::string_view("\xEF:"),
-                                       std::string_view("00000001FF"), std::string_view(" \n")}) {
+    for (const std::string_view raw :
+         {std::string_view("\x04\x0B"), std::string_view("\xEF:"), std::string_view("00000001FF"),
+          std::string_view(" \n"), std::string_view(":\x04\x10")}) { // outl p2,a; jmp 010H
         EXPECT_FALSE(looksLikeIntelHex(raw)) << raw;
     }
 }
