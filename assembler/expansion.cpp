@@ -34,11 +34,23 @@ LineShape shapeOf(std::u16string_view line) {
     const std::size_t colon = findOutsideQuotes(text, u':');
     if (colon != std::u16string_view::npos && colon > 0) {
         shape.label = text.substr(0, colon);
-        shape.statement = trimmed(text.substr(colon + 1));
+        // "name::" marks a label other modules see; here it is a label like any.
+        const bool global = colon + 1 < text.size() && text[colon + 1] == u':';
+        shape.statement = trimmed(text.substr(colon + (global ? 2 : 1)));
         return shape;
     }
     shape.statement = text;
     return shape;
+}
+
+// "$include(file)", as Intel's assembler writes it: the word and its file apart.
+std::pair<std::u16string_view, std::u16string_view> controlWithArgument(std::u16string_view word,
+                                                                        std::u16string_view rest) {
+    const std::size_t open = word.find(u'(');
+    if (!word.starts_with(u'$') || open == std::u16string_view::npos || !rest.empty()) {
+        return {word, rest};
+    }
+    return {word.substr(0, open), word.substr(open)};
 }
 
 std::pair<std::u16string_view, std::u16string_view> splitWord(std::u16string_view text) {
@@ -80,8 +92,10 @@ std::u16string includedName(std::u16string_view text) {
         return quoted.closed && trimmed(text.substr(quoted.end)).empty() ? quoted.content
                                                                          : std::u16string();
     }
-    if (text.size() >= 2 && text.front() == u'<' && text.back() == u'>') {
-        return std::u16string(text.substr(1, text.size() - 2));
+    const bool enclosed = text.size() >= 2 && ((text.front() == u'<' && text.back() == u'>') ||
+                                               (text.front() == u'(' && text.back() == u')'));
+    if (enclosed) {
+        return includedName(trimmed(text.substr(1, text.size() - 2)));
     }
     return std::u16string(text);
 }
@@ -261,6 +275,10 @@ private:
             return definition(word, secondDirective, afterSecond);
         }
         if (const Directive directive = directiveOf(lower); directive != Directive::None) {
+            const auto [control, argument] = controlWithArgument(word, rest);
+            if (directiveOf(toLowerCase(control)) == Directive::Include) {
+                return include(argument);
+            }
             return this->directive(directive, word, rest);
         }
         if (const auto macro = macros_.find(lower); macro != macros_.end()) {

@@ -94,10 +94,11 @@ constexpr std::array<OperatorSpelling, 19> symbolOperators = {{
     {u"~", Op::Complement}, {u"!", Op::LogicalNot}, {u"&", Op::And}, {u"|", Op::Or},
     {u"^", Op::Xor}, {u"=", Op::Equal}, {u"<", Op::Less}, {u">", Op::Greater},
 }};
-constexpr std::array<OperatorSpelling, 9> wordOperators = {{
+constexpr std::array<OperatorSpelling, 15> wordOperators = {{
     {u"not", Op::Complement}, {u"mod", Op::Modulo}, {u"shl", Op::ShiftLeft},
     {u"shr", Op::ShiftRight}, {u"and", Op::And}, {u"xor", Op::Xor}, {u"or", Op::Or},
-    {u"high", Op::High}, {u"low", Op::Low},
+    {u"high", Op::High}, {u"low", Op::Low}, {u"eq", Op::Equal}, {u"ne", Op::NotEqual},
+    {u"lt", Op::Less}, {u"le", Op::LessEqual}, {u"gt", Op::Greater}, {u"ge", Op::GreaterEqual},
 }};
 // clang-format on
 
@@ -317,11 +318,12 @@ private:
             lexer_.advance();
             return inner;
         }
-        if (token == Token::Number || token == Token::Location || token == Token::Name) {
+        // "*" where a value stands is the location, as some assemblers write "$".
+        const bool star = token == Token::Operator && lexer_.op() == Op::Multiply;
+        if (token == Token::Number || token == Token::Location || token == Token::Name || star) {
             const Node leaf = token == Token::Number ? Node{Op::Number, lexer_.number()}
-                              : token == Token::Location
-                                  ? Node{Op::Location}
-                                  : Node{Op::Symbol, symbols_(lexer_.name())};
+                              : token == Token::Name ? Node{Op::Symbol, symbols_(lexer_.name())}
+                                                     : Node{Op::Location};
             lexer_.advance();
             return add(leaf);
         }

@@ -12,8 +12,10 @@ namespace {
 
 enum class WordKind { Mnemonic, Directive, Register, Operator, Other };
 
-constexpr std::u16string_view wordOperators[] = {u"not", u"mod", u"shl",  u"shr", u"and",
-                                                 u"xor", u"or",  u"high", u"low"};
+constexpr std::u16string_view wordOperators[] = {
+    u"not", u"mod", u"shl", u"shr", u"and", u"xor", u"or", u"high",
+    u"low", u"eq",  u"ne",  u"lt",  u"le",  u"gt",  u"ge",
+};
 constexpr std::u16string_view operatorCharacters = u"+-*/~!&|^<>=()";
 
 WordKind kindOf(std::u16string_view word) {

@@ -203,6 +203,7 @@ TEST(Language, SymbolsAreValuesUsedByWholeName) {
          u"1: Symbol 'tabel' ist nicht definiert | 2: ungültiges Sprungziel | 3: Symbol 'tabel' ist nicht definiert"},
         {u"x equ y\ny equ x+1\n mov a,#x", u"3: Symbol 'x' hängt von sich selbst ab"},
         {u"my-val equ 5\n mov a,#my-val", u"000 23 05"},
+        {u"far:: nop\n jmp far", u"000 00 | 001 04 00"},
     };
     // clang-format on
     expectOutcomes(cases);
@@ -213,7 +214,8 @@ TEST(Language, ExpressionsComputeWithCsPrecedence) {
     const Case cases[] = {
         {u" db 1010b,0b1010,$1F,17o,17q,255d,'A',%FF,0x10,10h,\"B\"",
          u"000 0A 0A | 002 1F 0F | 004 0F FF | 006 41 FF | 008 10 10 | 00A 42"},
-        {u" jmp $\n djnz r7,$\n jnz $+2", u"000 04 00 | 002 EF 02 | 004 96 06"},
+        {u" jmp $\n djnz r7,$\n jnz $+2\n jmp *", u"000 04 00 | 002 EF 02 | 004 96 06 | 006 04 06"},
+        {u" db 3 eq 3,3 ne 3,2 lt 3,3 le 2,2 gt 3,3 ge 3", u"000 01 00 | 002 01 00 | 004 00 01"},
         {u" db 2+3*4,(2+3)*4,7/2,7 mod 3,-7/2,-7 MOD 2,2-1-1", u"000 0E 14 | 002 03 01 | 004 FD FF | 006 00"},
         {u" db 1 shl 4 or 1,0F0h>>4,1<<3,80h shr 7,~0 and 0Fh,not 0FEh and 0FFh,!0,!5",
          u"000 11 0F | 002 08 01 | 004 0F 01 | 006 01 00"},
@@ -241,7 +243,8 @@ TEST(Language, DataListsStringsAndReservedBytes) {
         {u" db ';',\"a;b\",':' ; c:d", u"000 3B 61 | 002 3B 62 | 004 3A"},
         {u" mov a,#';'\n mov a,#','", u"000 23 3B | 002 23 2C"},
         {u" dw 1234h,-1\n.word t\nt:", u"000 34 12 | 002 FF FF | 004 06 00"},
-        {u" ds 3\n nop\n rs 2\n.block 1\n nop\n defs 0", u"003 00 | 007 00"},
+        {u" ds 3\n nop\n rs 2\n.block 1\n nop\n defs 0\n.blkb 1\n nop", u"003 00 | 007 00 | 009 00"},
+        {u" defm \"ab\"\n.asciiz 'c'", u"000 61 62 | 002 63 00"},
         {u".text \"ab\"\n.ascii 'c'\n.asciz \"d\"\n defb 1\n.byte 2\n db \"ä€\"",
          u"000 61 62 | 002 63 | 003 64 00 | 005 01 | 006 02 | 007 E4 80"},
         {u" db \"abc\n db 'x", u"1: Zeichenkette ohne schließendes Anführungszeichen | 2: Parameterfehler"},
@@ -265,7 +268,8 @@ TEST(Language, IncludesReadOtherSourcesInPlace) {
     };
     // clang-format off
     const Case cases[] = {
-        {u" include \"a.inc\"\n#include <d.inc>\n jmp fc", u"000 00 | 001 83 | 002 83 | 003 04 01"},
+        {u" include \"a.inc\"\n#include <d.inc>\n jmp fc\n$INCLUDE(d.inc)",
+         u"000 00 | 001 83 | 002 83 | 003 04 01 | 005 83"},
         {u" include \"bad.inc\"\n include \"none.inc\"",
          u"2 in 'bad.inc': Syntaxfehler | 2: Include-Datei 'none.inc' nicht gefunden"},
         {u" include \"self.inc\"", u"1 in 'self.inc': Include-Datei 'self.inc' schließt sich selbst ein"},
@@ -311,7 +315,8 @@ TEST(Language, MacrosExpandWithTheirOwnLabels) {
 
 TEST(Language, DirectivesThatChangeNoBytesAreAccepted) {
     EXPECT_EQ(outcome(u" cpu 8048\n.8049\n.8039\n.8035\n title \"x\"\n page\n listing on\n.list\n"
-                      u".nolist\n name foo\n nop\n end start\n ret"),
+                      u".nolist\n name foo\n$MOD48\n$TITLE('x')\n .module m\n .area CODE\n"
+                      u" nop\n end start\n ret"),
               u"000 00");
 }
 
