@@ -1,5 +1,6 @@
 // How fast one assembly of a full 2 KiB program is, in-process and as a
-// tovi-asm process (with its peak memory).
+// tovi-asm process (with its peak memory), and of a 20,000-line source with
+// macros and includes.
 
 #include <benchmark/benchmark.h>
 
@@ -35,6 +36,31 @@ void assembleInProcess(benchmark::State& state) {
     state.counters["lines"] = static_cast<double>(lines.size());
 }
 BENCHMARK(assembleInProcess)->Unit(benchmark::kMicrosecond);
+
+void assembleMacrosAndIncludes(benchmark::State& state) {
+    const auto source = tovi::bench::twentyThousandLines();
+    tovi::AssemblyRequest request{source.lines, {}, {}, 0x00};
+    request.read = [&source](const std::filesystem::path& path) {
+        for (const auto& [name, text] : source.files) {
+            if (path.filename() == name) {
+                return tovi::FileRead{tovi::FileRead::Status::Read, text};
+            }
+        }
+        return tovi::FileRead{};
+    };
+    tovi::Assembler assembler;
+    const tovi::StatusSink ignore = [](std::u16string_view) {};
+    for (auto _ : state) {
+        auto result = assembler.assemble(request, ignore);
+        if (result.outcome != tovi::AssemblyOutcome::Succeeded) {
+            state.SkipWithError("the 20,000-line source did not assemble");
+            break;
+        }
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["lines"] = static_cast<double>(source.lines.size());
+}
+BENCHMARK(assembleMacrosAndIncludes)->Unit(benchmark::kMillisecond);
 
 // Runs tovi-asm on the program written to a file; reports the child's peak
 // resident memory.

@@ -113,6 +113,48 @@ std::vector<std::u16string> twoKilobyteProgram() {
     return lines;
 }
 
+SourceWithIncludes twentyThousandLines() {
+    constexpr int includedFiles = 10;
+    constexpr int equatesPerFile = 1'200;
+    constexpr int macrosPerFile = 20;
+    SourceWithIncludes source;
+    for (int file = 0; file < includedFiles; ++file) {
+        std::string text = "; Definitionen " + std::to_string(file) + "\r\n";
+        for (int i = 0; i < equatesPerFile; ++i) {
+            const std::string name = "K" + std::to_string(file) + "_" + std::to_string(i);
+            text += name + " equ " + std::to_string(i % 256) + " ; Wert\r\n";
+        }
+        for (int m = 0; m < macrosPerFile; ++m) {
+            text += "warte" + std::to_string(file) + "_" + std::to_string(m) + " macro n, r\r\n" +
+                    "        mov r, #n\r\nschleife: djnz r, schleife\r\n        endm\r\n";
+        }
+        const std::string name = "defs" + std::to_string(file) + ".inc";
+        source.files.emplace_back(name, text);
+        addLine(source.lines, "        include \"" + name + "\"");
+    }
+    // Code in every 16th block only, so that all of it fits into 2 KiB.
+    for (int block = 0; source.lines.size() < 20'000; ++block) {
+        const std::string number = std::to_string(block);
+        addLine(source.lines, "block" + number + ":");
+        addLine(source.lines, "        if " + number + " mod 16 = 0");
+        addLine(source.lines, "        if ($ and 0FFh) > 0F0h"); // the loops stay in their page
+        addLine(source.lines, "        org ($ or 0FFh) + 1");
+        addLine(source.lines, "        endif");
+        addLine(source.lines, "        warte" + std::to_string(block % includedFiles) + "_" +
+                                  std::to_string(block % macrosPerFile) + " K" +
+                                  std::to_string(block % includedFiles) + "_" +
+                                  std::to_string(block % equatesPerFile) + " and 0FFh, r" +
+                                  std::to_string(block % 8));
+        addLine(source.lines, ".ende   jnz .ende");
+        addLine(source.lines, "        db low(block" + number + "), 1, 2");
+        addLine(source.lines, "        else");
+        addLine(source.lines, "        ; nichts");
+        addLine(source.lines, "        endif");
+    }
+    addLine(source.lines, "        end");
+    return source;
+}
+
 std::string twoKilobyteProgramFile() {
     std::u16string text;
     const auto lines = twoKilobyteProgram();
