@@ -35,6 +35,18 @@ TEST_F(EditorTest, ErrorLinesAndListingRowsLeadToTheirSourceLine) {
     EXPECT_EQ(source()->caretLine(), 5);
     QTest::mouseDClick(status->viewport(), Qt::LeftButton, {}, lineAt(0)); // no error line
     EXPECT_EQ(source()->caretLine(), 5);
+    // An error in an included file leads to the line that includes it.
+    QFile include("teil.inc");
+    ASSERT_TRUE(include.open(QIODevice::WriteOnly));
+    include.write("  nop\n  foo\n");
+    include.close();
+    editor()->setPlainText("nop\nnop\n  include \"teil.inc\"\nnop");
+    trigger("Assemble");
+    const int errorBlock = status->document()->blockCount() - 2;
+    EXPECT_EQ(status->document()->findBlockByNumber(errorBlock).text(),
+              "Zeile: 2 in 'teil.inc' -> Syntaxfehler");
+    QTest::mouseDClick(status->viewport(), Qt::LeftButton, {}, lineAt(errorBlock));
+    EXPECT_EQ(source()->caretLine(), 3);
     editor()->setPlainText("; Kopf\n\nnop\nmov a,#1\n");
     trigger("Assemble");
     auto* listing = child<QListWidget>("objectCodeList");
