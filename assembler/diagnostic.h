@@ -47,7 +47,8 @@ inline constexpr std::u16string_view unterminatedString =
 inline constexpr std::u16string_view forwardReference = u" -> Vorwärtsbezug hier nicht erlaubt";
 inline constexpr std::u16string_view includeTooDeep = u" -> Include-Dateien zu tief verschachtelt";
 inline constexpr std::u16string_view macroTooDeep = u" -> Makroaufrufe zu tief verschachtelt";
-inline constexpr std::u16string_view tooManyLines = u" -> zu viele Zeilen durch Makros";
+inline constexpr std::u16string_view tooManyLines =
+    u" -> mehr als 250000 Zeilen: Makros rufen sich ohne Ende auf";
 
 std::u16string undefinedSymbol(std::u16string_view name); // " -> Symbol 'x' ist nicht definiert"
 std::u16string

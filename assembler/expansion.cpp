@@ -18,7 +18,9 @@ namespace {
 
 constexpr std::size_t deepestInclude = 16;
 constexpr int deepestMacro = 64;
-constexpr std::size_t mostStatements = 2'000'000;
+// Macros that call themselves twice would expand without end; no real
+// program for 2 KiB of program memory reads this many lines.
+constexpr std::size_t mostLines = 250'000;
 
 // A line as written: the label before its first ":" (outside quotes), and the statement after it.
 struct LineShape {
@@ -191,6 +193,11 @@ private:
         place_ = source.isMacro ? source.call
                                 : SourcePlace{source.file, number,
                                               source.file == 0 ? number : source.mainLine};
+        if (program_.entries.size() > mostLines) {
+            syntax_.add(program_, place_, order_, std::u16string(message::tooManyLines));
+            stopped_ = true;
+            return;
+        }
         const std::u16string clean = withTabsAsBlanks(line);
         const std::u16string_view text = withoutComment(clean);
         if (recording_) {
@@ -369,10 +376,6 @@ private:
         made.address = counter_.value_or(-1);
         program_.entries.back().statement = static_cast<int>(program_.statements.size());
         program_.statements.push_back(std::move(made));
-        if (program_.statements.size() > mostStatements) {
-            syntax_.add(program_, place_, order_, std::u16string(message::tooManyLines));
-            stopped_ = true;
-        }
         return program_.statements.back();
     }
 
@@ -741,7 +744,9 @@ private:
         }
         const Source& caller = sources_.back();
         if (caller.macroDepth >= deepestMacro) {
-            return syntax_.add(program_, place_, order_, std::u16string(message::macroTooDeep));
+            syntax_.add(program_, place_, order_, std::u16string(message::macroTooDeep));
+            stopped_ = true; // a macro that calls itself: nothing after it can be read
+            return;
         }
         const std::u16string suffix = u'\u0001' + decimalText(++expansions_);
         std::unordered_map<std::u16string, std::u16string> replacements;

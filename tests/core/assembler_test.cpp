@@ -305,7 +305,7 @@ TEST(Language, MacrosExpandWithTheirOwnLabels) {
         {u"outer macro\n inner 1\n endm\ninner macro v\n db v,'v'\n endm\n outer", u"000 01 76"},
         {u"put macro reg\n mov a,@reg\n endm\n put r1", u"000 F1"},
         {u"m macro\n foo\n endm\n nop\n m", u"5: Syntaxfehler"},
-        {u"m macro\n m\n endm\n m", u"4: Makroaufrufe zu tief verschachtelt"},
+        {u"m macro\n m\n endm\n m\n foo", u"4: Makroaufrufe zu tief verschachtelt"},
         {u"m macro a\n endm\n m 1,2\n endm\n m macro",
          u"3: zu viele Parameter für Makro 'm' | 4: 'endm' ohne 'macro' | 5: 'macro' ohne 'endm'"},
     };

@@ -53,6 +53,21 @@ TEST(Robustness, HundredThousandLinesAndEquates) {
     EXPECT_EQ(assembleBytes(equates).result.errorCount, 100'000 - 2048);
 }
 
+// Five macros, each calling the next ten times: 300,000 lines of comments.
+TEST(Robustness, MacrosThatMultiplyStopAtAQuarterMillionLines) {
+    std::string source;
+    for (int level = 1; level <= 5; ++level) {
+        const std::string body = level < 5 ? " m" + std::to_string(level + 1) + "\n" : " ; x\n";
+        source += "m" + std::to_string(level) + " macro\n";
+        for (int i = 0; i < (level < 5 ? 10 : 30); ++i) {
+            source += body;
+        }
+        source += " endm\n";
+    }
+    EXPECT_EQ(outcome(decodeSourceBytes(source + " m1\n")),
+              u"81: mehr als 250000 Zeilen: Makros rufen sich ohne Ende auf");
+}
+
 TEST(Robustness, LongChainsOfEquatesEnd) {
     std::string backward = "e0 equ 1\n";
     std::string forward;
