@@ -71,14 +71,17 @@ void TraceFormatter::append(std::string& out, const Step& step, const State& sta
     out += '\n';
 }
 
-// The text of an instruction depends on its bytes and address only, and a
-// trace passes the same few addresses again and again.
+// The text of an instruction depends on its bytes and address only (its
+// label too), and a trace passes the same few addresses again and again.
 const std::string& TraceFormatter::textOf(const Step& step) {
     CachedText& cached = texts_[step.address % texts_.size()];
     const int key = step.opcode << 8 | (step.length == 2 ? step.operand : 0);
     if (cached.key != key) {
         cached.key = key;
         cached.text = instructionText(step.address, step.opcode, step.operand);
+        if (step.address < labels_.size() && !labels_[step.address].empty()) {
+            cached.text.insert(0, labels_[step.address] + ": ");
+        }
     }
     return cached.text;
 }

@@ -20,6 +20,11 @@ void appendStateTokens(std::string& out, const State& state);
 
 class TraceFormatter {
 public:
+    TraceFormatter() = default;
+    // With a source's labels, indexed by address ("" where none): a label is
+    // shown before its address's instruction, "4 011: 23 FE start: mov a,#0FEH".
+    explicit TraceFormatter(std::vector<std::string> labels) : labels_(std::move(labels)) {}
+
     // Appends "12 00B: 03 01 add a,#01H | <state tokens>" for an instruction
     // (12: instructions so far), or "INT -> 003" or "TIMER -> 007" for an
     // interrupt entry, and a line end.
@@ -32,6 +37,7 @@ private:
     };
     const std::string& textOf(const Step& step);
 
+    std::vector<std::string> labels_;
     std::vector<CachedText> texts_ = std::vector<CachedText>(4096);
 };
 
