@@ -8,11 +8,14 @@
 // and tells a listener what its parts show.
 //
 // Board file: one statement per line, ";" starts a comment, keywords in any case.
-//   PIN = SOURCE                    a wire; SOURCE is a latch bit (P1.3, P2.0, BUS.7),
-//                                   optionally inverted (!P2.7), a level 0 or 1,
-//                                   "takt FREQUENZ" (Hz, kHz, MHz; starts high) or
-//                                   "puls PERIODE TIEF" (low for TIEF at the end of every
-//                                   PERIODE; times in us, ms, s or plain machine cycles)
+//   PIN = SOURCE                    a wire; SOURCE is a latch bit (P1.3, P2.0, BUS.7,
+//                                   P4.0 … P7.3), optionally inverted (!P2.7), a level
+//                                   0 or 1, "takt FREQUENZ" (Hz, kHz, MHz; starts high)
+//                                   or "puls PERIODE TIEF" (low for TIEF at the end of
+//                                   every PERIODE; times in us, ms, s or plain machine
+//                                   cycles, "2.5us"). PIN may be a range (P1.0-3) wired
+//                                   to a range of latch bits of the same length, or to
+//                                   one level, wave or pulse train.
 //   led NAME PIN [hoch]             lit while the latch bit is low, or high with "hoch"
 //   taste NAME PIN                  a push button to ground: pressed pulls PIN low
 //   schalter NAME PIN               a switch to ground that stays as it is set
@@ -25,12 +28,15 @@
 //                                   a 7-segment digit on a port's latch (bit 0 = a …
 //                                   bit 6 = g, bit 7 = point), lit while a bit is low, or
 //                                   high with "kathode"; with "wahl" shown while that
-//                                   latch bit is low
-//   lcd NAME DATEN RS E [RW PIN]    an HD44780 16x2 LCD on a port (8-bit, or 4-bit on the
-//                                   upper nibble), taking a byte at each falling edge of E
+//                                   latch bit is low, and for 20 ms after it
+//   lcd NAME DATEN RS E [rw PIN]    an HD44780 16x2 LCD on a port (8-bit, or 4-bit on the
+//                                   upper nibble), taking RS, R/W and the data as they
+//                                   stood while E was high at each falling edge of E;
+//                                   without "rw" it is only written
 // Inputs are T0, T1, INT (the /INT pin), P1.0 … P1.7, P2.0 … P2.7, BUS.0 … BUS.7.
 // A P1 or P2 pin reads as its latch AND everything that drives it; T0, T1, INT and
 // BUS pins read as the AND of their drivers, high when nothing drives them.
+// Names are letters, digits and "_", in any case, and none names a pin or port.
 
 #include <array>
 #include <cstdint>
@@ -78,13 +84,22 @@ struct PartView {
 };
 
 // One visible change of a part, as tovi-sim --ports reports it: "D1 an",
-// "A 7", "LCD \"Hallo Welt      \" \"                \"".
+// "D1 aus"; "A 7", "A 7." or "A aus" when no segment is lit (the figure as
+// figureOf names it); "LCD \"Hallo Welt      \" \"                \""
+// (both lines as the glass shows them, UTF-8). The state after a reset is
+// where changes are counted from; buttons, switches and keys show nothing.
 struct PartChange {
     std::int64_t cycle = 0;
     std::string text;
 };
 
-// A signal for a waveform: the chip's pins, then each part's pins.
+// A signal for a waveform: P1, P2, BUS (the pins as the chip reads them),
+// T0, T1, INT, then each part's pins in the order of the file: an LED's latch
+// bit ("D1"), a button's or switch's pin as read ("S1"), a keypad's row latch
+// bits and column pins ("K.ZEILEN", "K.SPALTEN", bit 0 the first row or
+// column), a digit's segment latch ("A") and select bit ("A.WAHL"), an LCD's
+// data lines (latch AND what drives them, "LCD.DATEN"), "LCD.RS", "LCD.E" and
+// "LCD.RW".
 struct Signal {
     std::string name; // "P1", "T0", "D1", "K.ZEILEN", "LCD.E"
     int width = 1;    // bits
@@ -114,7 +129,13 @@ public:
     // cycle order as time passes (replacing any before).
     void schedule(std::vector<StimulusEvent> events);
 
-    // The processor's latches changed at `cycle` (or were set by a reset or an edit).
+    // Time starts over at cycle 0, as at a reset of the chip: the stimulus
+    // from its start, waves from their start, every input high, nothing pressed,
+    // the latches as after a reset. An LCD keeps what it holds.
+    void restart();
+
+    // The processor's latches changed at `cycle` (or were set by a reset or an
+    // edit); the changes due by then have happened first.
     void latchesChanged(const std::array<std::uint8_t, portCount>& latches, std::int64_t cycle);
     // The earliest cycle after the last one passed at which anything changes by
     // itself (a wave's edge, a stimulus event, a digit going dark); `never` when none.
@@ -134,10 +155,14 @@ public:
     // a keypad (row * columns + column) held or let go.
     void setPressed(int part, int key, bool pressed, std::int64_t cycle);
 
-    // The parts in the order of the file, as they are at `cycle` (a
-    // multiplexed digit stays lit for 20 ms after its last selection).
+    // The parts in the order of the file, as they are at `cycle`. A multiplexed
+    // digit shows its segments while selected, the segments of its last
+    // selection for 20 ms after it, then nothing.
     std::vector<PartView> parts(std::int64_t cycle) const;
     int partNamed(std::string_view name) const; // -1 when there is none
+    // What a stimulus's times, part names and key labels mean on this board;
+    // it refers to the board and is good while the board lives.
+    StimulusContext stimulusContext() const;
 
     // Told of each visible change of a part.
     void onPartChange(std::function<void(const PartChange&)> listener);
