@@ -73,6 +73,11 @@ void Processor::reset(std::uint8_t ramFill) {
     timer_ = Timer();
     nextInput_ = 0;
     t1Seen_ = state_.t1;
+    if (board_ != nullptr) {
+        board_->restart();
+        board_->latchesChanged(state_.latches, state_.cycles);
+        takeBoardPins();
+    }
 }
 
 const State& Processor::state() {
@@ -89,7 +94,44 @@ void Processor::edited() {
     state_.pc &= addressSpace - 1;
     state_.psw |= pswOne;
     timer_.restore(state_.timer, state_.prescaler, state_.timerMode, state_.cycles);
+    if (board_ != nullptr) {
+        tellBoardEdits();
+        return;
+    }
     setT1(state_.t1);
+}
+
+void Processor::attachBoard(Board* board) {
+    board_ = board;
+    if (board_ != nullptr) {
+        board_->latchesChanged(state_.latches, state_.cycles);
+        takeBoardPins();
+    }
+}
+
+// Pins edited by hand go to the board as the user's levels; then the board
+// sees the latches and the pins follow it.
+void Processor::tellBoardEdits() {
+    struct Edit {
+        Input input;
+        std::uint8_t now;
+        std::uint8_t taken;
+    };
+    const std::array<Edit, 6> edits = {{
+        {Input::T0, state_.t0, boardPins_.t0},
+        {Input::T1, state_.t1, boardPins_.t1},
+        {Input::Int, state_.intPin, boardPins_.intPin},
+        {Input::P1, state_.p1Pins, boardPins_.p1},
+        {Input::P2, state_.p2Pins, boardPins_.p2},
+        {Input::Bus, state_.busPins, boardPins_.bus},
+    }};
+    for (const Edit& edit : edits) {
+        if (edit.now != edit.taken) {
+            board_->setInput(edit.input, edit.now, state_.cycles);
+        }
+    }
+    board_->latchesChanged(state_.latches, state_.cycles);
+    takeBoardPins();
 }
 
 void Processor::attachStimulus(std::vector<InputEvent> events) {
@@ -177,7 +219,11 @@ Processor::Service Processor::serviceEvents() {
     if (state_.instructions >= instructionLimit_) {
         return {RunResult{StopReason::InstructionLimit, state_.pc}};
     }
-    applyDueInputs();
+    if (board_ != nullptr) {
+        passBoardChanges(state_.cycles);
+    } else {
+        applyDueInputs();
+    }
     if (!interruptDue()) {
         return {};
     }
@@ -192,7 +238,9 @@ std::int64_t Processor::dueCycle(std::int64_t cycles, std::uint64_t instructions
     if (stopRequest_ || interruptDue() || instructions >= instructionLimit_) {
         return cycles;
     }
-    const std::int64_t nextInput = nextInput_ < inputs_.size() ? inputs_[nextInput_].cycle : never;
+    const std::int64_t nextInput = board_ != nullptr             ? board_->nextChange()
+                                   : nextInput_ < inputs_.size() ? inputs_[nextInput_].cycle
+                                                                 : never;
     std::int64_t due = std::min({cycleLimit_, timer_.overflowCycle(), nextInput});
     const std::uint64_t remaining = instructionLimit_ - instructions;
     if (due > cycles && remaining < static_cast<std::uint64_t>(due - cycles)) {
@@ -237,6 +285,9 @@ bool Processor::interruptCanEndLoop() const {
 }
 
 bool Processor::inputMayChange(Input input) const {
+    if (board_ != nullptr) {
+        return board_->mayChange(input);
+    }
     return inputEventsEnd_[static_cast<std::size_t>(input)] > nextInput_;
 }
 
@@ -262,6 +313,11 @@ void Processor::applyDueInputs() {
 }
 
 void Processor::setInput(Input input, std::uint8_t value) {
+    if (board_ != nullptr) {
+        board_->setInput(input, value, state_.cycles);
+        takeBoardPins();
+        return;
+    }
     switch (input) {
     case Input::T0:
         state_.t0 = value != 0;
@@ -293,6 +349,25 @@ void Processor::setT1(bool level) {
     t1Seen_ = level;
 }
 
+// The board's changes up to `cycles` one change time after the other, so
+// that the counter sees every edge on T1.
+void Processor::passBoardChanges(std::int64_t cycles) {
+    for (std::int64_t next = board_->nextChange(); next <= cycles; next = board_->nextChange()) {
+        board_->advanceTo(next);
+        takeBoardPins();
+    }
+}
+
+void Processor::takeBoardPins() {
+    boardPins_ = board_->pins();
+    state_.p1Pins = boardPins_.p1;
+    state_.p2Pins = boardPins_.p2;
+    state_.busPins = boardPins_.bus;
+    state_.t0 = boardPins_.t0;
+    state_.intPin = boardPins_.intPin;
+    setT1(boardPins_.t1);
+}
+
 void Processor::writePort(Port port, std::uint8_t value, std::int64_t cycles) {
     std::uint8_t& latch = state_.latch(port);
     if (latch == value) {
@@ -301,6 +376,11 @@ void Processor::writePort(Port port, std::uint8_t value, std::int64_t cycles) {
     latch = value;
     if (portListener_) {
         portListener_(port, value, cycles);
+    }
+    if (board_ != nullptr) {
+        passBoardChanges(cycles);
+        board_->latchesChanged(state_.latches, cycles);
+        takeBoardPins();
     }
 }
 
@@ -400,8 +480,13 @@ RunResult Processor::runLoop(const StepObserver& observer) {
         return ports[opcode & 3];
     };
     const auto expander = [](unsigned opcode) { return static_cast<Port>(3 + (opcode & 3)); };
+    // With a board, the pins a write changes may request an interrupt, and
+    // the board's next change may come sooner: serviced before the next instruction.
     const auto writePortNow = [&](Port target, unsigned value, unsigned opcode) {
         writePort(target, static_cast<std::uint8_t>(value), cycles + cyclesOf[opcode]);
+        if (board_ != nullptr) [[unlikely]] {
+            due = cycles;
+        }
     };
 
     for (;;) {

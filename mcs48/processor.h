@@ -11,13 +11,12 @@
 #include <vector>
 
 #include "common/mcs48_memory.h"
+#include "mcs48/board.h"
 #include "mcs48/state.h"
 #include "mcs48/stimulus.h"
 #include "mcs48/timer.h"
 
 namespace tovi::mcs48 {
-
-class Board;
 
 enum class StopReason : std::uint8_t {
     InstructionLimit,
@@ -100,7 +99,10 @@ public:
     void attachStimulus(std::vector<InputEvent> events);
     // Wires a board to the pins (null: none): it is told of every latch change
     // and of time passing, and the inputs read as it drives them; its stimulus
-    // takes the place of attachStimulus's. The board outlives its attachment.
+    // takes the place of attachStimulus's, reset() restarts it, and a wired
+    // input follows its source from the next instruction on. After the board
+    // was worked directly, edited() takes its pins. The board outlives its
+    // attachment.
     void attachBoard(Board* board);
     void onPortWrite(PortListener listener) { portListener_ = std::move(listener); }
 
@@ -128,6 +130,9 @@ private:
     void raiseTimerOverflow();
     void applyDueInputs();
     void setT1(bool level);
+    void passBoardChanges(std::int64_t cycles);
+    void takeBoardPins();
+    void tellBoardEdits();
     void writePort(Port port, std::uint8_t value, std::int64_t cycles);
     void syncTimerView();
     unsigned jumpBank() const;
@@ -151,6 +156,9 @@ private:
     std::array<std::size_t, 6> inputEventsEnd_{};
     bool t1Seen_ = true; // the T1 level that edges are counted from
     PortListener portListener_;
+    Board* board_ = nullptr;
+    // The pins as last taken from the board: an edit is what differs from them.
+    PinLevels boardPins_;
 
     // Set for one run.
     std::int64_t cycleLimit_ = never;
