@@ -104,6 +104,7 @@ void Processor::edited() {
 void Processor::attachBoard(Board* board) {
     board_ = board;
     if (board_ != nullptr) {
+        passBoardChanges(state_.cycles);
         board_->latchesChanged(state_.latches, state_.cycles);
         takeBoardPins();
     }
@@ -125,6 +126,7 @@ void Processor::tellBoardEdits() {
         {Input::P2, state_.p2Pins, boardPins_.p2},
         {Input::Bus, state_.busPins, boardPins_.bus},
     }};
+    passBoardChanges(state_.cycles); // what was due happened before the edit
     for (const Edit& edit : edits) {
         if (edit.now != edit.taken) {
             board_->setInput(edit.input, edit.now, state_.cycles);
@@ -314,6 +316,7 @@ void Processor::applyDueInputs() {
 
 void Processor::setInput(Input input, std::uint8_t value) {
     if (board_ != nullptr) {
+        passBoardChanges(state_.cycles);
         board_->setInput(input, value, state_.cycles);
         takeBoardPins();
         return;

@@ -360,6 +360,15 @@ TEST(Board, ResetEditsAndTheUserReachTheBoard) {
     EXPECT_EQ(changes, "2 D1 an 0 D1 aus 0 D1 an ");
     EXPECT_EQ(board.parts(0)[0].lit, true);
     EXPECT_EQ(board.parts(0)[1].pressed, true);
+    Board wave = boardOf("T1 = takt 200kHz");
+    Processor counter;
+    ASSERT_TRUE(counter.load(program("45 04 01")));
+    counter.attachBoard(&wave);
+    RunLimits limits;
+    limits.maxCycles = 1000;
+    counter.run(limits);
+    counter.setInput(Input::T0, 0); // at cycle 1001, after the edges at 1000 and 1001
+    expectState(counter.state(), "T=F5 CYC=1001", "edges before the user's change");
 }
 
 } // namespace
