@@ -40,7 +40,8 @@ struct PartState {
     std::int64_t darkAt = never; // Digit: when the light of its last selection is gone
     Hd44780 lcd;                 // Lcd: it keeps its memory over a reset of the chip
     bool enableHigh = true;      // Lcd
-    bool transferred = true;     // Lcd: what the glass shows may have changed
+    int transfers = 0;           // Lcd
+    int look = -1;               // what lookOf() gave when `shown` was made
     std::string shown;           // the text of the last visible change
 };
 
@@ -69,6 +70,7 @@ struct Board::Impl {
     PinSet driven = board::allPins;
     PinLevels pins;
     std::int64_t now = 0;
+    std::int64_t upcoming = never; // findNextChange() as of the last refresh
     std::vector<StimulusEvent> events;
     std::size_t nextEvent = 0;
     std::array<std::size_t, 6> eventsEnd{}; // per Input: one past its last event
@@ -123,6 +125,23 @@ struct Board::Impl {
         return digit.activeHigh ? byte : static_cast<std::uint8_t>(~byte);
     }
 
+    // What a part shows, as a number that changes whenever its text may: an
+    // LED's light, a digit's segments, an LCD's transfers.
+    int lookOf(std::size_t index) const {
+        const board::PartLayout& part = layout.parts[index];
+        const PartState& state = states[index];
+        switch (part.kind) {
+        case PartKind::Led:
+            return isHigh(latches, part.latchBit) == part.activeHigh;
+        case PartKind::Digit:
+            return state.seen;
+        case PartKind::Lcd:
+            return state.transfers;
+        default:
+            return 0;
+        }
+    }
+
     std::string shownText(std::size_t index) const {
         const board::PartLayout& part = layout.parts[index];
         const PartState& state = states[index];
@@ -165,7 +184,7 @@ struct Board::Impl {
             const bool reads = part.readWrite >= 0 && isHigh(before, part.readWrite);
             state.lcd.fallingEdge(isHigh(before, part.registerSelect), reads,
                                   portByte(before, part.port));
-            state.transferred = true;
+            ++state.transfers;
         }
         state.enableHigh = enableHigh;
     }
@@ -183,7 +202,9 @@ struct Board::Impl {
 
     // Time
 
-    std::int64_t nextChange() const {
+    // The earliest of the next stimulus event, the next edge of each wave and
+    // pulse train and the end of each digit's light.
+    std::int64_t findNextChange() const {
         std::int64_t next = nextEvent < events.size() ? events[nextEvent].cycle : never;
         for (std::size_t i = 0; i < layout.wires.size(); ++i) {
             if (layout.wires[i].toggles()) {
@@ -197,8 +218,8 @@ struct Board::Impl {
     }
 
     void passTime(std::int64_t cycle) {
-        for (std::int64_t next = nextChange(); next <= cycle; next = nextChange()) {
-            changeAt(next);
+        while (upcoming <= cycle) {
+            changeAt(upcoming);
         }
         now = std::max(now, cycle);
     }
@@ -311,25 +332,30 @@ struct Board::Impl {
 
     // The levels now, and every visible change and signal change they make.
     void refresh(std::int64_t cycle) {
+        upcoming = findNextChange();
         driven = drivenPins();
         pins = {portByte(driven, Port::P1),   portByte(driven, Port::P2),
                 portByte(driven, Port::Bus),  isHigh(driven, board::t0Pin),
                 isHigh(driven, board::t1Pin), isHigh(driven, board::intPin)};
         for (std::size_t i = 0; i < states.size(); ++i) {
-            if (layout.parts[i].kind == PartKind::Lcd &&
-                !std::exchange(states[i].transferred, false)) {
-                continue; // only a transfer changes the glass
-            }
-            std::string text = shownText(i);
-            if (text != states[i].shown) {
-                states[i].shown = std::move(text);
-                if (partListener) {
-                    partListener({cycle, states[i].shown});
-                }
+            if (const int look = lookOf(i); look != std::exchange(states[i].look, look)) {
+                report(i, cycle);
             }
         }
         if (signalListener) {
             reportSignals(cycle);
+        }
+    }
+
+    // Told only while someone listens; onPartChange() makes the texts anew.
+    void report(std::size_t i, std::int64_t cycle) {
+        if (!partListener) {
+            return;
+        }
+        std::string text = shownText(i);
+        if (text != states[i].shown) {
+            states[i].shown = std::move(text);
+            partListener({cycle, states[i].shown});
         }
     }
 
@@ -511,6 +537,7 @@ void Board::schedule(std::vector<StimulusEvent> events) {
         [](const StimulusEvent& a, const StimulusEvent& b) { return a.cycle < b.cycle; });
     impl_->events = std::move(events);
     impl_->nextEvent = 0;
+    impl_->upcoming = impl_->findNextChange();
     impl_->eventsEnd.fill(0);
     for (std::size_t i = 0; i < impl_->events.size(); ++i) {
         for (const Input input : impl_->inputsOf(impl_->events[i])) {
@@ -534,7 +561,7 @@ void Board::latchesChanged(const std::array<std::uint8_t, portCount>& latches, s
 }
 
 std::int64_t Board::nextChange() const {
-    return impl_->nextChange();
+    return impl_->upcoming;
 }
 
 void Board::advanceTo(std::int64_t cycle) {
@@ -604,6 +631,9 @@ StimulusContext Board::stimulusContext() const {
 
 void Board::onPartChange(std::function<void(const PartChange&)> listener) {
     impl_->partListener = std::move(listener);
+    for (std::size_t i = 0; i < impl_->states.size(); ++i) {
+        impl_->states[i].shown = impl_->shownText(i);
+    }
 }
 
 const std::vector<Signal>& Board::signals() const {
@@ -612,10 +642,15 @@ const std::vector<Signal>& Board::signals() const {
 
 void Board::onSignalChange(std::function<void(const SignalChange&)> listener) {
     impl_->signalListener = std::move(listener);
-    impl_->signalValues.resize(impl_->signals.size());
+    impl_->signalValues = signalValues();
+}
+
+std::vector<std::uint32_t> Board::signalValues() const {
+    std::vector<std::uint32_t> values;
     for (std::size_t i = 0; i < impl_->signals.size(); ++i) {
-        impl_->signalValues[i] = impl_->signalValue(i);
+        values.push_back(impl_->signalValue(i));
     }
+    return values;
 }
 
 } // namespace tovi::mcs48

@@ -169,6 +169,8 @@ public:
     // Told of each change of a signal; the chip's pins as the board sees them.
     const std::vector<Signal>& signals() const;
     void onSignalChange(std::function<void(const SignalChange&)> listener);
+    // Each signal's value now, in the order of signals().
+    std::vector<std::uint32_t> signalValues() const;
 
 private:
     struct Impl;

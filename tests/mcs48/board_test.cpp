@@ -320,6 +320,8 @@ TEST(Board, ReportsEverySignalChange) {
     }
     EXPECT_EQ(names, "P1/8 P2/8 BUS/8 T0/1 T1/1 INT/1 D1/1 S1/1 K.ZEILEN/2 K.SPALTEN/3 A/8 "
                      "A.WAHL/1 LCD.DATEN/8 LCD.RS/1 LCD.E/1 ");
+    EXPECT_EQ(board.signalValues(), (std::vector<std::uint32_t>{0xFF, 0xFF, 0xFF, 1, 1, 1, 1, 1, 3,
+                                                                7, 0xFF, 1, 0xFF, 1, 1}));
     std::string changes;
     board.onSignalChange([&](const SignalChange& change) {
         changes += std::to_string(change.cycle) + " " + board.signals()[change.signal].name + "=" +
