@@ -373,5 +373,17 @@ TEST(Board, ResetEditsAndTheUserReachTheBoard) {
     expectState(counter.state(), "T=F5 CYC=1001", "edges before the user's change");
 }
 
+// A write that drops E and changes the data at once hands over the data
+// that stood while E was high.
+TEST(Board, LcdTakesWhatStoodWhileEWasHigh) {
+    Board board = boardOf("lcd LCD P1 P2.0 P2.1");
+    const std::pair<std::uint8_t, std::uint8_t> writes[] = {
+        {0x0C, 0xFE}, {0x00, 0xFC}, {'H', 0xFF}, {0x00, 0xFD}}; // P1, P2 (RS, E)
+    for (const auto& [data, control] : writes) {
+        board.latchesChanged({data, control, 0xFF, 0x0F, 0x0F, 0x0F, 0x0F}, 0);
+    }
+    EXPECT_EQ(toUtf8(board.parts(0)[0].lcd->visibleText()[0]), "H               ");
+}
+
 } // namespace
 } // namespace tovi::test
