@@ -15,6 +15,7 @@ enum class Directive {
     TextWithZero, // asciz
     Reserve,      // ds, rs, block, defs
     Equate,       // equ
+    Define,       // #define NAME value
     Set,          // set
     End,
     Include,
@@ -29,8 +30,9 @@ enum class Directive {
     Ignored, // cpu, .8048, title, page, listing, list, nolist, name: they change no bytes
 };
 
-// The directive a word names, given in lower case; None for any other word.
-Directive directiveOf(std::u16string_view lowerWord);
+// The directive a word names, in any case; None for any other word. "#if",
+// "#else" … are the same as "if", "else".
+Directive directiveOf(std::u16string_view word);
 
 // if, ifdef, ifndef, elseif, else and endif: they count even inside skipped text.
 bool isConditional(Directive directive);

@@ -163,7 +163,7 @@ std::u16string Evaluator::messageFor(const Value& value) const {
     switch (value.failure) {
     case Failure::Undefined:
         // A register word where a value belongs is the wrong kind of operand.
-        if (operandKeyword(toLowerCase(name)) != mcs48::Operand::None) {
+        if (operandKeyword(name) != mcs48::Operand::None) {
             break;
         }
         return message::undefinedSymbol(name);

@@ -33,7 +33,7 @@ LineShape shapeOf(std::u16string_view line) {
     LineShape shape;
     shape.startsInFirstColumn = !line.empty() && line[0] != u' ';
     const std::u16string_view text = trimmed(line);
-    const std::size_t colon = findOutsideQuotes(text, u':');
+    const std::size_t colon = labelColon(text);
     if (colon != std::u16string_view::npos && colon > 0) {
         shape.label = text.substr(0, colon);
         // "name::" marks a label other modules see; here it is a label like any.
@@ -74,17 +74,36 @@ assignmentIn(std::u16string_view text) {
     while (at < text.size() && text[at] == u' ') {
         ++at;
     }
-    const bool isAssignment =
-        at < text.size() && text[at] == u'=' && (at + 1 == text.size() || text[at + 1] != u'=');
-    if (end == 0 || !isAssignment || !isName(text.substr(0, end))) {
+    if (end == 0 || at >= text.size() || text[at] != u'=' || !isName(text.substr(0, end))) {
         return std::nullopt;
     }
-    return std::pair{text.substr(0, end), trimmed(text.substr(at + 1))};
+    // "name == value" is the same, for assemblers that make it known to other modules.
+    const std::size_t value = at + 1 < text.size() && text[at + 1] == u'=' ? at + 2 : at + 1;
+    return std::pair{text.substr(0, end), trimmed(text.substr(value))};
 }
 
 bool isDefinitionWord(Directive directive) {
     return directive == Directive::Equate || directive == Directive::Set ||
            directive == Directive::Macro;
+}
+
+// Whether a word may be equ, set or macro (with or without a dot): most words
+// are none, and this is quicker to tell than the directive.
+bool mayDefine(std::u16string_view word) {
+    const std::u16string_view letters = word.starts_with(u'.') ? word.substr(1) : word;
+    if (letters.size() < 3 || letters.size() > 5) {
+        return false;
+    }
+    const char16_t first = letters[0] | 0x20;
+    return first == u'e' || first == u's' || first == u'm';
+}
+
+// Whether a word may be if, ifdef, ifndef, elseif, else or endif.
+bool mayBeConditional(std::u16string_view word) {
+    const std::u16string_view letters =
+        word.starts_with(u'.') || word.starts_with(u'#') ? word.substr(1) : word;
+    const char16_t first = letters.empty() ? u' ' : letters[0] | 0x20;
+    return first == u'i' || first == u'e';
 }
 
 // The file name of an include line: in quotes, in angle brackets, or as it stands.
@@ -98,6 +117,12 @@ std::u16string includedName(std::u16string_view text) {
                                                (text.front() == u'(' && text.back() == u')'));
     if (enclosed) {
         return includedName(trimmed(text.substr(1, text.size() - 2)));
+    }
+    // ":F1:CPU.INC": the drive of Intel's development systems is the folder here.
+    const bool drive = text.size() > 4 && text[0] == u':' && (text[1] == u'F' || text[1] == u'f') &&
+                       text[3] == u':';
+    if (drive) {
+        return std::u16string(text.substr(4));
     }
     return std::u16string(text);
 }
@@ -172,6 +197,8 @@ public:
         main.size = input_.lines.size();
         main.folder = input_.folder;
         sources_.push_back(std::move(main));
+        program_.statements.reserve(input_.lines.size());
+        program_.entries.reserve(input_.lines.size());
         while (!sources_.empty() && !stopped_) {
             Source& source = sources_.back();
             if (source.next >= source.size) {
@@ -198,15 +225,18 @@ private:
             stopped_ = true;
             return;
         }
-        const std::u16string clean = withTabsAsBlanks(line);
-        const std::u16string_view text = withoutComment(clean);
+        std::u16string blanks; // tabs separate as blanks do
+        if (line.find(u'\t') != std::u16string::npos) {
+            blanks = withTabsAsBlanks(line);
+        }
+        const std::u16string_view text = withoutComment(blanks.empty() ? line : blanks);
         if (recording_) {
             record(text);
             return;
         }
         const LineShape shape = shapeOf(text);
         const auto [word, rest] = splitWord(shape.statement);
-        const Directive directive = directiveOf(toLowerCase(word));
+        const Directive directive = mayBeConditional(word) ? directiveOf(word) : Directive::None;
         if (isConditional(directive)) {
             conditional(directive, rest);
             return;
@@ -245,7 +275,7 @@ private:
     void statement(const LineShape& shape) {
         std::u16string_view text = shape.statement;
         const auto [word, rest] = splitWord(text);
-        const Directive directive = directiveOf(toLowerCase(word));
+        const Directive directive = mayDefine(word) ? directiveOf(word) : Directive::None;
         if (!shape.label.empty() && isDefinitionWord(directive) && isName(shape.label)) {
             return definition(shape.label, directive, rest);
         }
@@ -272,29 +302,30 @@ private:
             return definition(assignment->first, Directive::Equate, assignment->second);
         }
         const auto [word, rest] = splitWord(text);
-        const std::u16string lower = toLowerCase(word);
         const auto [second, afterSecond] = splitWord(rest);
-        const Directive secondDirective = directiveOf(toLowerCase(second));
+        const Directive secondDirective = mayDefine(second) ? directiveOf(second) : Directive::None;
+        const bool isInstruction = !formsOf(word).empty();
         // After an instruction only "equ" defines: "jmp set" jumps to a label "set".
-        const bool defines = formsOf(lower).empty() ? isDefinitionWord(secondDirective)
-                                                    : secondDirective == Directive::Equate;
+        const bool defines = isInstruction ? secondDirective == Directive::Equate
+                                           : isDefinitionWord(secondDirective);
         if (defines) {
             return definition(word, secondDirective, afterSecond);
         }
-        if (const Directive directive = directiveOf(lower); directive != Directive::None) {
+        if (const Directive directive = directiveOf(word); directive != Directive::None) {
             const auto [control, argument] = controlWithArgument(word, rest);
-            if (directiveOf(toLowerCase(control)) == Directive::Include) {
+            if (directiveOf(control) == Directive::Include) {
                 return include(argument);
             }
             return this->directive(directive, word, rest);
         }
+        const std::u16string lower = macros_.empty() ? std::u16string() : toLowerCase(word);
         if (const auto macro = macros_.find(lower); macro != macros_.end()) {
             return expand(macro->second, lower, rest);
         }
-        if (!formsOf(lower).empty()) {
+        if (isInstruction) {
             return instruction(word, rest);
         }
-        if (isLegacyEquate(lower, rest)) {
+        if (isLegacyEquate(word, rest)) {
             return definition(word, Directive::Equate, trimmed(rest.substr(3)));
         }
         syntax_.add(program_, place_, order_, std::u16string(message::syntax));
@@ -302,23 +333,23 @@ private:
 
     // "cnt equ5": an equate as the language has always read it, when the
     // first word is no instruction and the rest begins with "equ".
-    static bool isLegacyEquate(std::u16string_view lowerWord, std::u16string_view rest) {
+    static bool isLegacyEquate(std::u16string_view word, std::u16string_view rest) {
         return rest.size() >= 3 && equalsIgnoringCase(rest.substr(0, 3), u"equ") &&
-               formsOf(lowerWord).empty();
+               formsOf(word).empty();
     }
 
     // A word in the first column that is no instruction, directive, macro or
     // register, and no name being defined, is a label.
     bool isColumnLabel(std::u16string_view text) const {
         const auto [word, rest] = splitWord(text);
-        const std::u16string lower = toLowerCase(word);
-        if (!isName(word) || directiveOf(lower) != Directive::None || macros_.contains(lower) ||
-            !formsOf(lower).empty() || operandKeyword(lower) != mcs48::Operand::None) {
+        if (!isName(word) || directiveOf(word) != Directive::None || !formsOf(word).empty() ||
+            operandKeyword(word) != mcs48::Operand::None ||
+            (!macros_.empty() && macros_.contains(toLowerCase(word)))) {
             return false;
         }
-        const std::u16string second = toLowerCase(splitWord(rest).first);
-        return !isDefinitionWord(directiveOf(second)) && !assignmentIn(text) &&
-               !isLegacyEquate(lower, rest);
+        const std::u16string_view second = splitWord(rest).first;
+        return !(mayDefine(second) && isDefinitionWord(directiveOf(second))) &&
+               !assignmentIn(text) && !isLegacyEquate(word, rest);
     }
 
     void directive(Directive directive, std::u16string_view word, std::u16string_view rest) {
@@ -335,6 +366,8 @@ private:
             return add(StatementKind::Data, directive, word, rest);
         case Directive::Equate:
             return dottedEquate(rest);
+        case Directive::Define:
+            return definition(splitWord(rest).first, Directive::Equate, splitWord(rest).second);
         case Directive::Set:
             return syntax_.add(program_, place_, order_, std::u16string(message::syntax));
         case Directive::Ignored:
@@ -365,7 +398,6 @@ private:
         made.directive = directive;
         made.word = word;
         made.operands = operandsOf(rest);
-        advance(made);
     }
 
     Statement& newStatement() {
@@ -373,7 +405,7 @@ private:
         made.place = place_;
         made.entry = order_;
         made.scope = scope_;
-        made.address = counter_.value_or(-1);
+        made.address = -1;
         program_.entries.back().statement = static_cast<int>(program_.statements.size());
         program_.statements.push_back(std::move(made));
         return program_.statements.back();
@@ -402,8 +434,6 @@ private:
             symbol.kind = SymbolKind::Label;
             symbol.statement = index;
             symbol.inMacro = inMacro;
-            symbol.address = carrier.address;
-            symbol.addressKnown = carrier.address >= 0;
             carrier.label = id; // only the first definition gives the label its value
         }
         if (ordinary) {
@@ -480,8 +510,9 @@ private:
         symbol.sets.push_back(std::move(definition));
     }
 
-    int parseValue(std::u16string_view value) {
-        const Scope scope = scope_;
+    int parseValue(std::u16string_view value) { return parseValue(value, scope_); }
+
+    int parseValue(std::u16string_view value, const Scope& scope) {
         const Parsed parsed = parseExpression(value, program_.nodes, [&](std::u16string_view name) {
             return program_.resolve(name, scope);
         });
@@ -564,6 +595,7 @@ private:
             return false;
         }
         // Seen from before the next statement: every symbol defined so far counts.
+        catchUp();
         const int at = static_cast<int>(program_.statements.size());
         Evaluator evaluator(program_, Evaluator::Mode::Addresses);
         const Value value = evaluator.valueAt(root, at, counter_, true);
@@ -586,19 +618,28 @@ private:
         return program_.symbol(program_.resolve(name, scope_)).kind != SymbolKind::Referenced;
     }
 
-    // The location counter, as far as it is known in pass 1.
-    void advance(Statement& made) {
-        const int index = static_cast<int>(&made - program_.statements.data());
-        made.address = counter_.value_or(-1);
-        if (made.kind == StatementKind::Origin || made.kind == StatementKind::Reserve) {
-            const auto value = counterValue(made, index);
-            counter_ = made.kind == StatementKind::Origin ? value
-                       : counter_ && value                ? std::optional(*counter_ + *value)
-                                                          : std::nullopt;
-            return;
-        }
-        if (counter_) {
-            counter_ = *counter_ + sizeFromText(made);
+    // The location counter as far as pass 1 knows it, for "if" lines that ask
+    // for "$" or a label: the statements since the last such line are counted
+    // only then, so that sources without them cost nothing here.
+    void catchUp() {
+        for (; counted_ < program_.statements.size(); ++counted_) {
+            Statement& made = program_.statements[counted_];
+            made.address = counter_.value_or(-1);
+            const int index = static_cast<int>(counted_);
+            if (made.kind == StatementKind::Origin) {
+                counter_ = counterValue(made, index);
+                made.address = counter_.value_or(-1);
+            } else if (made.kind == StatementKind::Reserve) {
+                const auto count = counterValue(made, index);
+                counter_ = counter_ && count ? std::optional(*counter_ + *count) : std::nullopt;
+            } else if (counter_) {
+                counter_ = *counter_ + sizeFromText(made);
+            }
+            if (made.label >= 0) {
+                Symbol& label = program_.symbol(made.label);
+                label.address = made.address;
+                label.addressKnown = made.address >= 0;
+            }
         }
     }
 
@@ -606,7 +647,7 @@ private:
         if (made.operands.size() != 1) {
             return std::nullopt;
         }
-        const int root = parseValue(made.operands[0]);
+        const int root = parseValue(made.operands[0], made.scope);
         if (root < 0) {
             return std::nullopt;
         }
@@ -680,14 +721,17 @@ private:
     }
 
     // Macros
+    // ".macro name p1,p2", ".macro name, p1, p2" or ".macro name(p1,p2)".
     void dottedMacro(std::u16string_view rest) {
         std::size_t end = 0;
-        while (end < rest.size() && rest[end] != u' ' && rest[end] != u',') {
+        while (end < rest.size() && rest[end] != u' ' && rest[end] != u',' && rest[end] != u'(') {
             ++end;
         }
         std::u16string_view parameters = trimmed(rest.substr(end));
         if (parameters.starts_with(u',')) {
             parameters = trimmed(parameters.substr(1));
+        } else if (parameters.starts_with(u'(') && parameters.ends_with(u')')) {
+            parameters = parameters.substr(1, parameters.size() - 2);
         }
         startRecording(rest.substr(0, end), parameters);
     }
@@ -710,8 +754,8 @@ private:
     void record(std::u16string_view text) {
         const LineShape shape = shapeOf(text);
         const auto [word, rest] = splitWord(shape.statement);
-        const Directive first = directiveOf(toLowerCase(word));
-        const Directive second = directiveOf(toLowerCase(splitWord(rest).first));
+        const Directive first = directiveOf(word);
+        const Directive second = directiveOf(splitWord(rest).first);
         if (first == Directive::EndMacro && --recording_->depth == 0) {
             finishRecording();
             return;
@@ -787,7 +831,8 @@ private:
     std::optional<Recording> recording_;
     std::vector<PendingValue> pending_;
     Scope scope_;
-    std::optional<std::int32_t> counter_ = 0;
+    std::optional<std::int32_t> counter_ = 0; // after the counted statements
+    std::size_t counted_ = 0;
     SourcePlace place_;
     int order_ = 0;
     int labelled_ = -1;                // the statement the current line's label made

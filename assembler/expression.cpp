@@ -481,6 +481,14 @@ std::optional<std::int32_t> numberValue(std::u16string_view text) {
             return binary;
         }
     }
+    if (startsWithPrefix(text, u'o') || startsWithPrefix(text, u'q')) {
+        return digitsIn(text.substr(2), 8);
+    }
+    if (startsWithPrefix(text, u'd')) {
+        if (const auto decimal = digitsIn(text.substr(2), 10)) {
+            return decimal;
+        }
+    }
     if (endsWithLetter(text, u'b')) {
         return digitsIn(allButLast, 2);
     }

@@ -1,5 +1,7 @@
 #include "assembler/instruction_forms.h"
 
+#include "assembler/keyword.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -10,7 +12,7 @@ namespace {
 using mcs48::Operand;
 
 struct Mnemonic {
-    std::u16string name;
+    std::uint64_t name = 0; // Keyword::pack of the lower-case mnemonic
     std::vector<InstructionForm> forms;
 };
 
@@ -19,7 +21,7 @@ std::u16string wide(std::string_view ascii) {
 }
 
 void addForm(std::vector<Mnemonic>& table, std::string_view name, const InstructionForm& form) {
-    const std::u16string key = wide(name);
+    const std::uint64_t key = Keyword::pack(wide(name));
     auto entry = std::ranges::find(table, key, &Mnemonic::name);
     if (entry == table.end()) {
         table.push_back({key, {}});
@@ -71,24 +73,33 @@ bool InstructionForm::isPageJump() const {
     return first == Operand::PageTarget || second == Operand::PageTarget;
 }
 
-std::span<const InstructionForm> formsOf(std::u16string_view lowerMnemonic) {
+std::span<const InstructionForm> formsOf(std::u16string_view mnemonic) {
+    const std::uint64_t key = Keyword(mnemonic).packed();
     const auto& table = mnemonicTable();
-    const auto entry = std::ranges::lower_bound(table, lowerMnemonic, {}, &Mnemonic::name);
-    if (entry == table.end() || entry->name != lowerMnemonic) {
+    const auto entry = std::ranges::lower_bound(table, key, {}, &Mnemonic::name);
+    if (key == 0 || entry == table.end() || entry->name != key) {
         return {};
     }
     return entry->forms;
 }
 
-mcs48::Operand operandKeyword(std::u16string_view lowerWord) {
-    for (int kind = 0; kind <= static_cast<int>(Operand::LongTarget); ++kind) {
-        const auto operand = static_cast<Operand>(kind);
-        const std::string_view name = mcs48::operandName(operand);
-        if (isRegisterLike(operand) && std::ranges::equal(name, lowerWord)) {
-            return operand;
+mcs48::Operand operandKeyword(std::u16string_view word) {
+    static const std::vector<std::pair<std::uint64_t, Operand>> keywords = [] {
+        std::vector<std::pair<std::uint64_t, Operand>> table;
+        for (int kind = 0; kind <= static_cast<int>(Operand::LongTarget); ++kind) {
+            const auto operand = static_cast<Operand>(kind);
+            if (isRegisterLike(operand)) {
+                table.emplace_back(Keyword::pack(wide(mcs48::operandName(operand))), operand);
+            }
         }
-    }
-    return Operand::None;
+        std::ranges::sort(table);
+        return table;
+    }();
+    const std::uint64_t key = Keyword(word).packed();
+    const auto found =
+        std::ranges::lower_bound(keywords, key, {}, &std::pair<std::uint64_t, Operand>::first);
+    return key != 0 && found != keywords.end() && found->first == key ? found->second
+                                                                      : Operand::None;
 }
 
 } // namespace tovi

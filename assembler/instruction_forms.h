@@ -23,11 +23,11 @@ struct InstructionForm {
     bool isPageJump() const;
 };
 
-// The forms of a mnemonic given in lower case, in opcode order; empty when it is none.
-std::span<const InstructionForm> formsOf(std::u16string_view lowerMnemonic);
+// The forms of a mnemonic in any case, in opcode order; empty when it is none.
+std::span<const InstructionForm> formsOf(std::u16string_view mnemonic);
 
-// What a register, port or flag word stands for ("a", "@r0", "p0", "tcnti"),
-// given in lower case; None for any other text.
-mcs48::Operand operandKeyword(std::u16string_view lowerWord);
+// What a register, port or flag word in any case stands for ("a", "@R0",
+// "p0", "tcnti"); None for any other text.
+mcs48::Operand operandKeyword(std::u16string_view word);
 
 } // namespace tovi

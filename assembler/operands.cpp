@@ -36,9 +36,9 @@ bool fitsSlot(Operand slot, const OperandShape& operand) {
     return operand.keyword == slot;
 }
 
-const InstructionForm* matchForm(std::u16string_view lowerWord,
+const InstructionForm* matchForm(std::u16string_view mnemonic,
                                  const std::vector<OperandShape>& operands) {
-    for (const InstructionForm& form : formsOf(lowerWord)) {
+    for (const InstructionForm& form : formsOf(mnemonic)) {
         if (form.arity() != static_cast<int>(operands.size())) {
             continue;
         }
@@ -52,8 +52,8 @@ const InstructionForm* matchForm(std::u16string_view lowerWord,
 }
 
 // JMP and CALL without a target still take their place; the target is missing.
-const InstructionForm* missingLongTarget(std::u16string_view lowerWord, std::size_t operands) {
-    const auto forms = formsOf(lowerWord);
+const InstructionForm* missingLongTarget(std::u16string_view mnemonic, std::size_t operands) {
+    const auto forms = formsOf(mnemonic);
     if (operands == 0 && !forms.empty() && forms.front().isLongJump()) {
         return &forms.front();
     }
@@ -68,9 +68,9 @@ std::vector<OperandShape> shapesOf(const std::vector<std::u16string>& operands,
         OperandShape shape;
         shape.empty = text.empty();
         shape.immediate = text.starts_with(u'#');
-        const std::u16string lower = toLowerCase(text);
-        if (!shape.immediate && !shadowed(lower)) {
-            shape.keyword = operandKeyword(lower);
+        const Operand keyword = shape.immediate ? Operand::None : operandKeyword(text);
+        if (keyword != Operand::None && !shadowed(toLowerCase(text))) {
+            shape.keyword = keyword;
         }
         shapes.push_back(shape);
     }
@@ -125,8 +125,7 @@ private:
     void classifyEquates() {
         for (Symbol& symbol : program_.symbols) {
             if (symbol.kind == SymbolKind::Equate &&
-                (symbol.root < 0 ||
-                 operandKeyword(toLowerCase(trimmed(symbol.text))) != Operand::None)) {
+                (symbol.root < 0 || operandKeyword(trimmed(symbol.text)) != Operand::None)) {
                 symbol.kind = SymbolKind::Text;
             }
         }
@@ -460,11 +459,10 @@ std::int32_t sizeFromText(const Statement& statement) {
     if (statement.kind != StatementKind::Instruction) {
         return 0;
     }
-    const std::u16string lower = toLowerCase(statement.word);
     const auto shapes = shapesOf(statement.operands, [](std::u16string_view) { return false; });
-    const InstructionForm* form = matchForm(lower, shapes);
+    const InstructionForm* form = matchForm(statement.word, shapes);
     if (form == nullptr) {
-        form = missingLongTarget(lower, statement.operands.size());
+        form = missingLongTarget(statement.word, statement.operands.size());
     }
     return form != nullptr ? form->length : 0;
 }

@@ -70,6 +70,23 @@ std::size_t findOutsideQuotes(std::u16string_view text, char16_t wanted, std::si
     return std::u16string_view::npos;
 }
 
+std::size_t labelColon(std::u16string_view text) {
+    int depth = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const char16_t c = text[at];
+        if (isQuote(c)) {
+            at = readQuoted(text, at).end;
+            continue;
+        }
+        if (c == u':' && depth <= 0) {
+            return at;
+        }
+        depth += c == u'(' ? 1 : c == u')' ? -1 : 0;
+        ++at;
+    }
+    return std::u16string_view::npos;
+}
+
 std::u16string_view withoutComment(std::u16string_view line) {
     return line.substr(0, findOutsideQuotes(line, u';'));
 }

@@ -25,6 +25,10 @@ bool isQuote(char16_t c);
 // The position of the first `wanted` outside quoted text, or npos.
 std::size_t findOutsideQuotes(std::u16string_view text, char16_t wanted, std::size_t from = 0);
 
+// The position of the ":" that ends a label: the first outside quotes and
+// parentheses ("$include(:f1:x.inc)" has none), or npos.
+std::size_t labelColon(std::u16string_view text);
+
 // The text before its comment (the first ";" outside quotes).
 std::u16string_view withoutComment(std::u16string_view line);
 

@@ -19,16 +19,16 @@ constexpr std::u16string_view wordOperators[] = {
 constexpr std::u16string_view operatorCharacters = u"+-*/~!&|^<>=()";
 
 WordKind kindOf(std::u16string_view word) {
-    const std::u16string lower = toLowerCase(word);
-    if (!formsOf(lower).empty()) {
+    if (!formsOf(word).empty()) {
         return WordKind::Mnemonic;
     }
-    if (directiveOf(lower) != Directive::None) {
+    if (directiveOf(word) != Directive::None) {
         return WordKind::Directive;
     }
-    if (operandKeyword(lower) != mcs48::Operand::None) {
+    if (operandKeyword(word) != mcs48::Operand::None) {
         return WordKind::Register;
     }
+    const std::u16string lower = toLowerCase(word);
     for (const std::u16string_view op : wordOperators) {
         if (lower == op) {
             return WordKind::Operator;
@@ -59,7 +59,7 @@ bool isDefinitionWord(std::u16string_view word) {
     if (word == u"=") {
         return true;
     }
-    const Directive directive = directiveOf(toLowerCase(word));
+    const Directive directive = directiveOf(word);
     return directive == Directive::Equate || directive == Directive::Set ||
            directive == Directive::Macro;
 }
@@ -83,7 +83,7 @@ private:
     // the first column that is nothing the language knows.
     std::size_t label(std::u16string_view code) {
         const std::size_t start = skipBlanks(code, 0);
-        const std::size_t colon = findOutsideQuotes(code, u':');
+        const std::size_t colon = labelColon(code);
         if (colon != std::u16string_view::npos && colon > start) {
             add(start, colon + 1 - start, SourceToken::Label);
             return skipBlanks(code, colon + 1);

@@ -203,7 +203,7 @@ TEST(Language, SymbolsAreValuesUsedByWholeName) {
          u"1: Symbol 'tabel' ist nicht definiert | 2: ungültiges Sprungziel | 3: Symbol 'tabel' ist nicht definiert"},
         {u"x equ y\ny equ x+1\n mov a,#x", u"3: Symbol 'x' hängt von sich selbst ab"},
         {u"my-val equ 5\n mov a,#my-val", u"000 23 05"},
-        {u"far:: nop\n jmp far", u"000 00 | 001 04 00"},
+        {u"far:: nop\n jmp far\nk == 3\n#define d 4\n db k+d", u"000 00 | 001 04 00 | 003 07"},
     };
     // clang-format on
     expectOutcomes(cases);
@@ -212,8 +212,8 @@ TEST(Language, SymbolsAreValuesUsedByWholeName) {
 TEST(Language, ExpressionsComputeWithCsPrecedence) {
     // clang-format off
     const Case cases[] = {
-        {u" db 1010b,0b1010,$1F,17o,17q,255d,'A',%FF,0x10,10h,\"B\"",
-         u"000 0A 0A | 002 1F 0F | 004 0F FF | 006 41 FF | 008 10 10 | 00A 42"},
+        {u" db 1010b,0b1010,$1F,17o,17q,255d,'A',%FF,0x10,10h,\"B\",0o17,0q17,0d12",
+         u"000 0A 0A | 002 1F 0F | 004 0F FF | 006 41 FF | 008 10 10 | 00A 42 0F | 00C 0F 0C"},
         {u" jmp $\n djnz r7,$\n jnz $+2\n jmp *", u"000 04 00 | 002 EF 02 | 004 96 06 | 006 04 06"},
         {u" db 3 eq 3,3 ne 3,2 lt 3,3 le 2,2 gt 3,3 ge 3", u"000 01 00 | 002 01 00 | 004 00 01"},
         {u" db 2+3*4,(2+3)*4,7/2,7 mod 3,-7/2,-7 MOD 2,2-1-1", u"000 0E 14 | 002 03 01 | 004 FD FF | 006 00"},
@@ -268,7 +268,7 @@ TEST(Language, IncludesReadOtherSourcesInPlace) {
     };
     // clang-format off
     const Case cases[] = {
-        {u" include \"a.inc\"\n#include <d.inc>\n jmp fc\n$INCLUDE(d.inc)",
+        {u" include \"a.inc\"\n#include <d.inc>\n jmp fc\n$INCLUDE(:F1:d.inc)",
          u"000 00 | 001 83 | 002 83 | 003 04 01 | 005 83"},
         {u" include \"bad.inc\"\n include \"none.inc\"",
          u"2 in 'bad.inc': Syntaxfehler | 2: Include-Datei 'none.inc' nicht gefunden"},
@@ -285,7 +285,7 @@ TEST(Language, ConditionalAssemblyLeavesOutWhatIsFalse) {
         {u" if 1\n nop\n else\n ret\n endif", u"000 00"},
         {u"x equ 2\n if x = 1\n db 1\n elseif x = 2\n db 2\n elseif 1\n db 3\n else\n db 4\n endif", u"000 02"},
         {u" if 0\n if 1\n db 1\n endif\n else\n .if 1\n db 2\n .else\n db 3\n .endif\n endif", u"000 02"},
-        {u"d equ 1\n ifdef d\n db 1\n endif\n ifndef d\n db 2\n endif\n IFNDEF e\n db 3\n ENDIF", u"000 01 | 001 03"},
+        {u"d equ 1\n ifdef d\n db 1\n endif\n ifndef d\n db 2\n endif\n IFNDEF e\n db 3\n ENDIF\n#ifdef d\n db 4\n#else\n db 5\n#endif", u"000 01 | 001 03 | 002 04"},
         {u" if 0\n bad line here\n endif\n nop", u"000 00"},
         {u"t: nop\n if t = 0\n db 5\n endif\n if $ = 2\n db 6\n endif", u"000 00 | 001 05 | 002 06"},
         {u" endif\n else\n if 1\n nop", u"1: 'endif' ohne 'if' | 2: 'else' ohne 'if' | 3: 'if' ohne 'endif'"},
@@ -301,7 +301,7 @@ TEST(Language, MacrosExpandWithTheirOwnLabels) {
     // clang-format off
     const Case cases[] = {
         {u"wait macro n\n mov r7,#n\nw: djnz r7,w\n endm\n wait 5\n wait 6", u"000 BF 05 | 002 EF 02 | 004 BF 06 | 006 EF 06"},
-        {u".macro twice a, b\n db a,a,b+0\n.endm\n twice 3\n TWICE 4", u"000 03 03 | 002 00 | 003 04 04 | 005 00"},
+        {u".macro twice a, b\n db a,a,b+0\n.endm\n twice 3\n TWICE 4\n.macro one(v)\n db v\n.endm\n one 9", u"000 03 03 | 002 00 | 003 04 04 | 005 00 | 006 09"},
         {u"outer macro\n inner 1\n endm\ninner macro v\n db v,'v'\n endm\n outer", u"000 01 76"},
         {u"put macro reg\n mov a,@reg\n endm\n put r1", u"000 F1"},
         {u"m macro\n foo\n endm\n nop\n m", u"5: Syntaxfehler"},
