@@ -88,14 +88,14 @@ struct RunCase {
 
 // Programs for the LCD: 8-bit on P1 with RS P2.0, E P2.1, R/W P2.2: two
 // instructions, "Hallo Welt" from 030H, then a read of the address counter.
-#define LCD_TEXT "@030 48 61 6C 6C 6F 20 57 65 6C 74 00"
-constexpr const char* lcd8 =
-    "9A FA 23 38 14 40 23 0C 14 40 8A 01 B8 30 F8 A3 C6 18 14 40 18 04 0E "
-    "@018 23 FF 39 9A FE 8A 06 09 04 20 " LCD_TEXT " @040 39 8A 02 9A FD 83";
+constexpr const char* lcd8 = "9A FA 23 38 14 40 23 0C 14 40 8A 01 B8 30 F8 A3 C6 18 14 40 18 04 0E "
+                             "@018 23 FF 39 9A FE 8A 06 09 04 20 "
+                             "@030 48 61 6C 6C 6F 20 57 65 6C 74 00 @040 39 8A 02 9A FD 83";
 // The same in 4-bit mode on P1.4–7: 20H as one 8-bit transfer, then nibbles.
 constexpr const char* lcd4 = "9A FA 23 20 14 50 23 28 14 40 23 0C 14 40 8A 01 B8 30 F8 A3 C6 1C "
-                             "14 40 18 04 12 @01C 23 FF 39 9A FE 8A 06 09 04 24 " LCD_TEXT
-                             " @040 A9 53 F0 14 50 F9 47 53 F0 14 50 83 @050 39 8A 02 9A FD 83";
+                             "14 40 18 04 12 @01C 23 FF 39 9A FE 8A 06 09 04 24 "
+                             "@030 48 61 6C 6C 6F 20 57 65 6C 74 00 "
+                             "@040 A9 53 F0 14 50 F9 47 53 F0 14 50 83 @050 39 8A 02 9A FD 83";
 // Scans rows P2.0–3 and reads columns P1.0–3; R7 = row * 4 + column.
 constexpr const char* keyScan = "BA FE BB 00 FA 3A 09 37 53 0F 96 20 FB 03 04 AB FA E7 AA 04 04 "
                                 "@020 AC FC 67 F6 29 AC 1B 04 21 FB AF 04 2B";
