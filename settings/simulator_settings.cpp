@@ -11,6 +11,7 @@ namespace {
 constexpr std::u16string_view windowGroup = u"Fenster";
 constexpr std::u16string_view simulatorGroup = u"Simulator";
 constexpr int simulatorWindow = 4; // after the four windows of "tovi.ini"
+constexpr int boardWindow = 5;
 constexpr std::int32_t slowestClockKHz = 1;
 constexpr std::int32_t fastestClockKHz = 100'000;
 
@@ -29,6 +30,10 @@ void readSimulator(const IniGroupReader& group, SimulatorSettings& settings) {
     if (clock >= slowestClockKHz && clock <= fastestClockKHz) {
         settings.clockKHz = clock;
     }
+    const std::int32_t realTime = group.number(u"Echtzeit");
+    if (group.text(u"Echtzeit") && (realTime == 0 || realTime == 1)) {
+        settings.realTime = realTime == 1;
+    }
 }
 
 } // namespace
@@ -41,6 +46,7 @@ SettingsFile loadSimulatorSettings(SimulatorSettings& settings, const std::files
     return readSettingsFile(file, [&settings](const IniDocument& document) {
         if (const auto group = document.group(windowGroup)) {
             settings.window = readWindowRect({document, *group}, simulatorWindow);
+            settings.boardWindow = readWindowRect({document, *group}, boardWindow);
         }
         if (const auto group = document.group(simulatorGroup)) {
             readSimulator({document, *group}, settings);
@@ -53,9 +59,11 @@ std::string simulatorSettingsContent(const SimulatorSettings& settings) {
     writer.line(u"");
     writer.group(windowGroup);
     writeWindowRect(writer, simulatorWindow, settings.window);
+    writeWindowRect(writer, boardWindow, settings.boardWindow);
     writer.group(simulatorGroup);
     writer.value(u"Chip", settings.chip);
     writer.number(u"TaktKHz", settings.clockKHz);
+    writer.number(u"Echtzeit", settings.realTime ? 1 : 0);
     return writer.bytes();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What the debugger keeps between runs in "tovi-sim.ini", beside "tovi.ini"
-// and in its style: the chip, the clock and the place of the Simulator window.
+// and in its style: the chip, the clock, whether runs go at the chip's real
+// speed, and the places of the Simulator and the Platine windows.
 
 #include <cstdint>
 #include <filesystem>
@@ -13,9 +14,11 @@ namespace tovi {
 inline constexpr char simulatorSettingsFileName[] = "tovi-sim.ini";
 
 struct SimulatorSettings {
-    WindowRect window{40, 10, 720, 470}; // frame in the workspace, inner size
-    std::u16string chip = u"8049";       // "8048", "8049" or "8050"
+    WindowRect window{40, 10, 720, 470};       // frame in the workspace, inner size
+    WindowRect boardWindow{770, 10, 460, 470}; // the Platine window
+    std::u16string chip = u"8049";             // "8048", "8049" or "8050"
     std::int32_t clockKHz = 6000;
+    bool realTime = false; // "Echtzeit"
 
     bool operator==(const SimulatorSettings&) const = default;
 };

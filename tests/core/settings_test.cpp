@@ -137,16 +137,34 @@ TEST_F(SettingsFileTest, ReadsTheWindowAndMemoryGroupsTolerantly) {
 // A missing file is written at once with the built-in layout; a file that
 // cannot be read (here: a directory, and a file beyond 1 MiB) gives the
 // built-in layout and is never written during the run.
-// tovi-sim.ini takes the chip names Tovi shows; a kin's name or any other keeps the chip.
+// tovi-sim.ini takes the chip names Tovi shows; a kin's name or any other keeps the chip. Echtzeit
+// is 0 or 1, anything else keeps it; the Platine window is number 5.
 TEST_F(SettingsFileTest, ReadsOnlyTheChipNamesToviShows) {
-    const std::pair<std::string, std::u16string_view> cases[] = {
-        {"8048", u"8048"}, {"8050", u"8050"}, {"8748", u"8049"}, {"8051", u"8049"}};
-    for (const auto& [name, chip] : cases) {
-        writeFile(dir_ / "tovi-sim.ini", "[Simulator]\r\nChip = " + name + "\r\n");
+    const std::pair<std::string, std::string> cases[] = {
+        {"[Simulator]\r\nChip = 8048", "8048 1 770"},
+        {"[Simulator]\r\nChip = 8050", "8050 1 770"},
+        {"[Simulator]\r\nChip = 8748", "8049 1 770"},
+        {"[Simulator]\r\nChip = 8051", "8049 1 770"},
+        {"[Simulator]\r\nEchtzeit = 0", "8049 0 770"},
+        {"[Simulator]\r\nEchtzeit = 2", "8049 1 770"},
+        {"[Fenster]\r\nF5X = 12", "8049 1 12"},
+    };
+    for (const auto& [file, expected] : cases) {
+        writeFile(dir_ / "tovi-sim.ini", file + "\r\n");
         SimulatorSettings settings;
+        settings.realTime = true;
         loadSimulatorSettings(settings, dir_ / "tovi-sim.ini");
-        EXPECT_EQ(settings.chip, chip) << name;
+        EXPECT_EQ(toUtf8(settings.chip) + " " + std::to_string(settings.realTime) + " " +
+                      std::to_string(settings.boardWindow.x),
+                  expected)
+            << file;
     }
+    SimulatorSettings written;
+    written.realTime = true;
+    written.boardWindow.y = 7;
+    EXPECT_NE(simulatorSettingsContent(written).find("F5Y = 7\r\n"), std::string::npos);
+    EXPECT_NE(simulatorSettingsContent(written).find("TaktKHz = 6000\r\nEchtzeit = 1\r\n"),
+              std::string::npos);
 }
 
 TEST_F(SettingsFileTest, ARunWritesOnlyWhatItCouldRead) {
