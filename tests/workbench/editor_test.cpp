@@ -94,13 +94,17 @@ TEST_F(EditorTest, GutterShowsLinesAndTakesBreakpoints) {
 
 TEST_F(EditorTest, ColoursWhatTheAssemblerReads) {
     start();
-    editor()->setPlainText("Loop: DJNZ R2,Loop ; zählt\ncnt equ 10h\n db 'A'\n mov a,#0FFH\n");
+    editor()->setPlainText("Loop: DJNZ R2,Loop ; zählt\ncnt equ 10h\n db 'A'\n mov a,#0FFH\n"
+                           "tab db \"a;\",x+1 ; b\n");
     const std::tuple<int, int, SourceToken> tokens[] = {
         {0, 0, SourceToken::Label},     {0, 6, SourceToken::Mnemonic},
         {0, 11, SourceToken::Register}, {0, 19, SourceToken::Comment},
         {1, 0, SourceToken::Label},     {1, 4, SourceToken::Directive},
         {1, 8, SourceToken::Number},    {2, 1, SourceToken::Directive},
         {2, 4, SourceToken::Character}, {3, 7, SourceToken::Number},
+        {4, 0, SourceToken::Label},     {4, 4, SourceToken::Directive},
+        {4, 7, SourceToken::String},    {4, 13, SourceToken::Operator},
+        {4, 16, SourceToken::Comment},
     };
     std::set<QRgb> colours; // one for each kind of token
     for (const auto& [line, column, token] : tokens) {
@@ -118,7 +122,7 @@ TEST_F(EditorTest, ColoursWhatTheAssemblerReads) {
         EXPECT_EQ(shown.fontWeight() == QFont::Bold, word) << line << ":" << column; // stand out
         colours.insert(shown.foreground().color().rgb());
     }
-    EXPECT_EQ(colours.size(), 7u);
+    EXPECT_EQ(colours.size(), 9u);
     // The directive and the literal, nothing for the blank before "db".
     EXPECT_EQ(editor()->document()->findBlockByNumber(2).layout()->formats().size(), 2);
 }
