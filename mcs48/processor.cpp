@@ -8,8 +8,6 @@
 namespace tovi::mcs48 {
 namespace {
 
-constexpr unsigned externalVector = 0x003;
-constexpr unsigned timerVector = 0x007;
 constexpr unsigned pageBits = 0xF00;
 constexpr unsigned bankBit = imageSize;
 // An opcode that does not exist: it stands at the marked addresses of a run.
@@ -266,7 +264,7 @@ void Processor::enterInterrupt() {
     unsigned psw = state_.psw;
     pushFrame(state_.ram.data(), psw, state_.pc);
     state_.psw = static_cast<std::uint8_t>(psw);
-    state_.pc = external ? externalVector : timerVector;
+    state_.pc = external ? externalInterruptVector : timerInterruptVector;
     state_.inInterrupt = true;
     state_.cycles += 2;
     ++state_.callDepth;
