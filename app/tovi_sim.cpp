@@ -1,33 +1,49 @@
-// tovi-sim: runs an MCS-48 program-memory image from reset and reports how
-// it ended, optionally with a trace of every instruction and a log of port writes.
+// tovi-sim: runs an MCS-48 program from reset, a program-memory image or a
+// source assembled in memory, on its board, and reports how it ended,
+// optionally with a trace of every instruction, a log of port writes and
+// part changes, and a waveform file.
 
 #include <charconv>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/output.h"
+#include "assembler/expression.h"
 #include "common/file_io.h"
 #include "common/hex_text.h"
 #include "common/mcs48_memory.h"
+#include "common/source_text.h"
+#include "common/text.h"
+#include "image/assembly_driver.h"
+#include "mcs48/board.h"
 #include "mcs48/disassembler.h"
 #include "mcs48/processor.h"
 #include "mcs48/trace.h"
+#include "mcs48/vcd.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using namespace tovi::mcs48;
 
 constexpr int exitSuccess = 0;
-constexpr int exitNotAsAskedOrBadBinary = 1;
+constexpr int exitNotAsAskedOrBadProgram = 1;
 constexpr int exitUsage = tovi::exitUsage;
 constexpr std::uint64_t defaultInstructionLimit = 10'000'000;
 constexpr double slowestClock = 0.001; // MHz
 constexpr double fastestClock = 100;
 // Hundreds of thousands of input changes fit; a larger file is taken for a mistake.
-constexpr std::size_t largestStimulus = 4 << 20;
+constexpr std::size_t largestInputFile = 4 << 20;
 constexpr std::string_view program = "tovi-sim";
+// A program file with one of these extensions (in any case) is a source.
+constexpr std::string_view sourceExtensions[] = {".asm", ".a48", ".s"};
 
 struct Options {
     std::string chip = "8049";
@@ -36,11 +52,22 @@ struct Options {
     std::optional<std::string> cycles;
     std::optional<std::string> until;
     bool stopOnIdle = false;
+    std::string boardPath;
     std::string stimulusPath;
     bool trace = false;
     bool ports = false;
+    std::string vcdPath;
     std::string ramFill = "00";
-    std::string binaryPath;
+    std::vector<std::string> includeFolders;
+    std::string programPath;
+};
+
+// What runs: the image, and a source's labels.
+struct LoadedProgram {
+    std::vector<std::uint8_t> image;
+    bool fromSource = false;
+    std::vector<std::string> labels; // by address, "" where none; the first label of each
+    std::unordered_map<std::u16string, std::uint16_t> labelAddresses; // by lower-case name
 };
 
 std::optional<double> megahertzOf(const std::string& text) {
@@ -61,6 +88,20 @@ CLI::Validator clockRate() {
                        ? std::string()
                        : "erwartet eine Taktfrequenz in MHz von 0.001 bis 100, nicht " +
                              tovi::quotedValue(value);
+        },
+        "", "");
+}
+
+// Why `text` is no hex address, or "" when it is one.
+std::string hexAddressProblem(std::string text) {
+    return tovi::hexInRange(0, addressSpace - 1)(text);
+}
+
+// A hex address, or a name that may be a label of a source.
+CLI::Validator addressOrLabel() {
+    return CLI::Validator(
+        [](const std::string& value) {
+            return tovi::isName(tovi::fromUtf8(value)) ? std::string() : hexAddressProblem(value);
         },
         "", "");
 }
@@ -96,23 +137,43 @@ void describeOptions(tovi::CommandLine& commandLine, Options& options) {
     app.add_option("--cycles", options.cycles, "nach dem Befehl anhalten, der N Zyklen erreicht")
         ->type_name("N")
         ->check(tovi::decimalInRange(0, mostSteps));
-    app.add_option("--until", options.until, "vor dem Befehl an Adresse ADR anhalten (hex)")
+    app.add_option("--until", options.until,
+                   "vor dem Befehl an Adresse ADR anhalten (hex, bei einer Quelle auch ein Label)")
         ->type_name("ADR")
-        ->check(tovi::hexInRange(0, tovi::mcs48::addressSpace - 1));
+        ->check(addressOrLabel());
     app.add_flag("--stop-on-idle", options.stopOnIdle,
                  "bei einem Sprung auf sich selbst anhalten, den kein Interrupt beendet");
-    app.add_option("--stimulus", options.stimulusPath, "Eingänge nach DATEI ändern")
+    app.add_option("--board", options.boardPath,
+                   "die Platine aus DATEI (Vorgabe: PROGRAMM mit der Endung .board, wenn es sie "
+                   "gibt)")
+        ->type_name("DATEI")
+        ->check(tovi::nonEmpty("einen Dateinamen"));
+    app.add_option("--stimulus", options.stimulusPath, "Eingänge und Bauteile nach DATEI ändern")
         ->type_name("DATEI")
         ->check(tovi::nonEmpty("einen Dateinamen"));
     app.add_flag("--trace", options.trace, "nach jedem Befehl eine Zeile mit dem Zustand");
-    app.add_flag("--ports", options.ports, "jede Änderung von P1, P2, BUS und P4–P7 ausgeben");
+    app.add_flag("--ports", options.ports,
+                 "jede Änderung von P1, P2, BUS und P4–P7 und jeder Bauteilanzeige ausgeben");
+    app.add_option("--vcd", options.vcdPath,
+                   "die Signale der Platine als Value Change Dump nach DATEI schreiben")
+        ->type_name("DATEI")
+        ->check(tovi::nonEmpty("einen Dateinamen"));
     app.add_option("--ram-fill", options.ramFill, "Anfangswert von RAM und XRAM (hex, Vorgabe 00)")
         ->type_name("HEX")
         ->check(tovi::hexInRange(0, 0xFF));
-    app.add_option("BINAERDATEI", options.binaryPath,
-                   "das Programmspeicher-Abbild (1 bis 4096 Byte)")
+    app.add_option("-I", options.includeFolders,
+                   "Include-Dateien einer Quelle auch in VERZ suchen (mehrfach möglich)")
+        ->type_name("VERZ")
+        ->check(tovi::nonEmpty("einen Verzeichnisnamen"));
+    app.add_option("PROGRAMM", options.programPath,
+                   "das Programmspeicher-Abbild (1 bis 4096 Byte) oder die Quelle (.asm, .a48, .s)")
         ->type_name("")
         ->required();
+}
+
+// Machine cycles per second at the clock.
+double cyclesPerSecondOf(const Options& options) {
+    return *megahertzOf(options.clock) * 1e6 / oscillatorPeriodsPerCycle;
 }
 
 long long decimalOf(const std::string& text) {
@@ -173,20 +234,184 @@ void appendSummary(std::string& out, const State& state, double megahertz) {
     out += '\n';
 }
 
-std::optional<std::vector<InputEvent>> readStimulus(const std::string& path) {
-    if (path.empty()) {
-        return std::vector<InputEvent>();
+bool isSource(const fs::path& path) {
+    const std::u16string extension = tovi::toLowerCase(tovi::fromUtf8(path.extension().string()));
+    for (const std::string_view known : sourceExtensions) {
+        if (extension == tovi::fromUtf8(known)) {
+            return true;
+        }
     }
-    const auto text = tovi::readFileStart(path, largestStimulus + 1);
+    return false;
+}
+
+// A board file or a stimulus; nothing, with a line on standard error, when
+// it cannot be read or is too large.
+std::optional<std::string> readInputFile(const std::string& path) {
+    auto text = tovi::readFileStart(path, largestInputFile + 1);
     if (!text) {
         tovi::reportError(program, path + " kann nicht gelesen werden");
         return std::nullopt;
     }
-    if (text->size() > largestStimulus) {
+    if (text->size() > largestInputFile) {
         tovi::reportError(program, path + " ist größer als 4 MiB");
         return std::nullopt;
     }
-    ParsedStimulus parsed = parseStimulus(*text);
+    return text;
+}
+
+// The source is assembled without a path, so that no binary file is written.
+// Its includes are still looked for beside it first, as tovi-asm does: its
+// folder leads the list, every folder is made absolute, and the relative
+// names the missing path would give (the current directory's) are not read.
+tovi::AssemblyRequest requestFor(const Options& options, std::span<const std::u16string> lines) {
+    tovi::AssemblyRequest request;
+    request.lines = lines;
+    std::error_code ignored;
+    request.includeFolders.push_back(fs::absolute(options.programPath, ignored).parent_path());
+    for (const std::string& folder : options.includeFolders) {
+        request.includeFolders.push_back(fs::absolute(folder, ignored));
+    }
+    request.read = [](const fs::path& path) {
+        return path.is_absolute() ? tovi::readFromDisk(path) : tovi::FileRead();
+    };
+    return request;
+}
+
+// Each label's address; for the trace, the first label of each address.
+void collectLabels(const tovi::Program& assembled, LoadedProgram& loaded) {
+    loaded.labels.resize(addressSpace);
+    std::vector<int> labelStatement(addressSpace, -1);
+    for (const auto& [key, id] : assembled.symbolIds) {
+        const tovi::Symbol& symbol = assembled.symbol(id);
+        if (symbol.kind != tovi::SymbolKind::Label || !symbol.addressKnown || symbol.address < 0 ||
+            symbol.address >= addressSpace) {
+            continue;
+        }
+        const auto address = static_cast<std::size_t>(symbol.address);
+        loaded.labelAddresses.emplace(key, static_cast<std::uint16_t>(address));
+        if (labelStatement[address] < 0 || symbol.statement < labelStatement[address]) {
+            labelStatement[address] = symbol.statement;
+            loaded.labels[address] = tovi::toUtf8(tovi::shownName(symbol));
+        }
+    }
+}
+
+void printLine(tovi::StandardOutput& out, std::u16string_view text) {
+    out.line(tovi::toUtf8(tovi::withoutControlCharacters(text)));
+}
+
+// Assembles the source as tovi-asm does; on errors prints the status lines
+// as tovi-asm prints them and returns the exit status.
+std::optional<int> assembleSource(const Options& options, tovi::StandardOutput& out,
+                                  LoadedProgram& loaded) {
+    const auto bytes = tovi::readBytesUpToNul(options.programPath);
+    if (!bytes) {
+        tovi::reportError(program, options.programPath + " kann nicht gelesen werden");
+        return exitUsage;
+    }
+    const std::vector<std::u16string> lines = tovi::splitLines(tovi::decodeSourceBytes(*bytes));
+    if (tovi::holdsOnlyBlanks(lines)) {
+        printLine(out, tovi::nothingToAssemble);
+        return exitNotAsAskedOrBadProgram;
+    }
+    std::vector<std::u16string> statusLines;
+    tovi::Assembler assembler;
+    const tovi::AssemblyResult result =
+        assembler.assemble(requestFor(options, lines),
+                           [&](std::u16string_view line) { statusLines.emplace_back(line); });
+    if (result.outcome != tovi::AssemblyOutcome::Succeeded) {
+        for (const auto& line : statusLines) {
+            printLine(out, line);
+        }
+        return exitNotAsAskedOrBadProgram;
+    }
+    const auto& image = result.image.bytes;
+    loaded.image.assign(image.begin(), image.begin() + result.image.imageLength());
+    loaded.fromSource = true;
+    collectLabels(assembler.program(), loaded);
+    return std::nullopt;
+}
+
+std::optional<int> loadProgram(const Options& options, tovi::StandardOutput& out,
+                               LoadedProgram& loaded) {
+    if (isSource(options.programPath)) {
+        return assembleSource(options, out, loaded);
+    }
+    const auto binary = tovi::readFileStart(options.programPath, addressSpace + 1);
+    if (!binary) {
+        tovi::reportError(program, options.programPath + " kann nicht gelesen werden");
+        return exitUsage;
+    }
+    loaded.image.assign(binary->begin(), binary->end());
+    return std::nullopt;
+}
+
+// --until's address: a label of the source, or a hex number.
+std::optional<std::uint16_t> untilAddress(const std::string& text, const LoadedProgram& loaded) {
+    const auto label = loaded.labelAddresses.find(tovi::toLowerCase(tovi::fromUtf8(text)));
+    if (label != loaded.labelAddresses.end()) {
+        return label->second;
+    }
+    if (!hexAddressProblem(text).empty()) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(tovi::hexValue(text));
+}
+
+// The board file: --board's, or the one beside the program with its stem
+// when there is one; "" for none.
+std::string boardPathFor(const Options& options) {
+    if (!options.boardPath.empty()) {
+        return options.boardPath;
+    }
+    fs::path beside(options.programPath);
+    beside.replace_extension(".board");
+    std::error_code ignored;
+    return fs::exists(beside, ignored) ? beside.string() : std::string();
+}
+
+// The board file's text: "" for an empty board.
+std::optional<std::string> boardText(const std::string& path) {
+    return path.empty() ? std::string() : readInputFile(path);
+}
+
+// The board the text describes; nothing, with the parser's line on standard
+// error, when it describes none.
+std::optional<Board> boardOf(const std::string& text, const std::string& path,
+                             double cyclesPerSecond) {
+    Board::Parsed parsed = Board::parse(text, path, cyclesPerSecond);
+    if (!parsed.board) {
+        tovi::reportError(program, parsed.error);
+    }
+    return std::move(parsed.board);
+}
+
+// Each signal's value after a reset. A board tells changes only, so a second
+// board from the same file is brought to a state in which every signal reads
+// 0 (every latch and input low), and its restart tells each signal that does not.
+std::vector<std::uint32_t> signalsAfterReset(Board probe) {
+    std::vector<std::uint32_t> values(probe.signals().size());
+    probe.latchesChanged({}, 0);
+    for (const Input input : {Input::T0, Input::T1, Input::Int, Input::P1, Input::P2, Input::Bus}) {
+        probe.setInput(input, 0, 0);
+    }
+    probe.onSignalChange([&values](const SignalChange& change) {
+        values[static_cast<std::size_t>(change.signal)] = change.value;
+    });
+    probe.restart();
+    return values;
+}
+
+std::optional<std::vector<StimulusEvent>> readStimulus(const std::string& path,
+                                                       const StimulusContext& context) {
+    if (path.empty()) {
+        return std::vector<StimulusEvent>();
+    }
+    const auto text = readInputFile(path);
+    if (!text) {
+        return std::nullopt;
+    }
+    ParsedBoardStimulus parsed = parseStimulus(*text, context);
     if (parsed.badLine != 0) {
         tovi::reportError(program, path + ", Zeile " + std::to_string(parsed.badLine) + ": " +
                                        parsed.problem);
@@ -195,77 +420,258 @@ std::optional<std::vector<InputEvent>> readStimulus(const std::string& path) {
     return std::move(parsed.events);
 }
 
-int run(const Options& options) {
-    const auto binary = tovi::readFileStart(options.binaryPath, addressSpace + 1);
-    if (!binary) {
-        tovi::reportError(program, options.binaryPath + " kann nicht gelesen werden");
-        return exitUsage;
-    }
-    auto events = readStimulus(options.stimulusPath);
-    if (!events) {
-        return exitUsage;
-    }
-    Processor processor(*chipNamed(options.chip));
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(binary->data());
-    if (!processor.load(std::span(bytes, binary->size()))) {
-        tovi::reportError(program,
-                          options.binaryPath +
-                              (binary->empty() ? " ist leer" : " ist größer als 4096 Byte"));
-        return exitNotAsAskedOrBadBinary;
-    }
-    processor.reset(static_cast<std::uint8_t>(tovi::hexValue(options.ramFill)));
-    processor.attachStimulus(std::move(*events));
-    const double megahertz = *megahertzOf(options.clock);
-
-    tovi::StandardOutput output(program);
-    if (options.ports) {
-        processor.onPortWrite([&](Port port, std::uint8_t value, std::int64_t cycles) {
-            std::string& out = output.buffer();
-            out += std::to_string(cycles) + " " + microseconds(cycles, megahertz, '.') + " ";
-            out += portName(port);
-            out += '=';
-            tovi::appendHex(out, value, 2);
-            out += '\n';
-            output.flushIfFull();
-        });
+// The board's signals written to a VCD file as the run goes, in nanoseconds:
+// an edge is at most 0.5 ns off its true time, while even at 100 MHz a
+// machine cycle lasts 150 ns, so no two cycles share a time. A write that
+// fails ends the program at once, as one to standard output does.
+class VcdRecording {
+public:
+    VcdRecording(const std::string& path, const Board& board, double megahertz)
+        : path_(path), file_(path, std::ios::binary | std::ios::trunc),
+          nanosecondsPerCycle_(oscillatorPeriodsPerCycle * 1000.0 / megahertz),
+          writer_(signalsOf(board)) {
+        if (!file_) {
+            fail();
+        }
     }
 
-    const bool defaultLimit = !options.steps && !options.cycles;
+    void start(std::span<const std::uint32_t> initialValues) {
+        writer_.appendHeader(pending_, {today(), "Tovi " TOVI_VERSION, "1ns", "tovi"},
+                             initialValues);
+    }
+    void change(const SignalChange& change) {
+        const double nanoseconds =
+            std::round(static_cast<double>(change.cycle) * nanosecondsPerCycle_);
+        writer_.appendChange(pending_, static_cast<std::uint64_t>(nanoseconds), change.signal,
+                             change.value);
+        if (pending_.size() >= 1 << 20) {
+            write();
+        }
+    }
+    void finish() {
+        write();
+        file_.close();
+        if (!file_) {
+            fail();
+        }
+    }
+
+private:
+    static std::vector<VcdSignal> signalsOf(const Board& board) {
+        std::vector<VcdSignal> signals;
+        for (const Signal& signal : board.signals()) {
+            signals.push_back({signal.name, signal.width});
+        }
+        return signals;
+    }
+    static std::string today() {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        char text[32] = "";
+        localtime_r(&now, &local);
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+        return text;
+    }
+    void write() {
+        file_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+        pending_.clear();
+        if (!file_) {
+            fail();
+        }
+    }
+    [[noreturn]] void fail() const {
+        tovi::reportError(program, "die VCD-Datei " + path_ + " konnte nicht geschrieben werden");
+        std::exit(exitUsage);
+    }
+
+    std::string path_;
+    std::ofstream file_;
+    double nanosecondsPerCycle_;
+    VcdWriter writer_;
+    std::string pending_;
+};
+
+// The --ports lines in the order of their times. A port write is told before
+// the board catches up with the cycles it took, so its line waits for the
+// part changes that came earlier.
+class PortLines {
+public:
+    PortLines(tovi::StandardOutput& output, double megahertz)
+        : output_(output), megahertz_(megahertz) {}
+
+    void portWritten(Port port, std::uint8_t value, std::int64_t cycles) {
+        release();
+        waiting_ = std::to_string(cycles) + " " + microseconds(cycles, megahertz_, '.') + " ";
+        waiting_ += portName(port);
+        waiting_ += '=';
+        tovi::appendHex(waiting_, value, 2);
+        waiting_ += '\n';
+        waitingCycles_ = cycles;
+    }
+    void partChanged(const PartChange& change) {
+        if (change.cycle >= waitingCycles_) {
+            release();
+        }
+        output_.buffer() += microseconds(change.cycle, megahertz_, '.') + " " +
+                            tovi::printableText(change.text) + "\n";
+        output_.flushIfFull();
+    }
+    void release() {
+        output_.buffer() += waiting_;
+        waiting_.clear();
+        waitingCycles_ = 0;
+        output_.flushIfFull();
+    }
+
+private:
+    tovi::StandardOutput& output_;
+    double megahertz_;
+    std::string waiting_;
+    std::int64_t waitingCycles_ = 0;
+};
+
+// Why an output would replace one of the inputs, or nothing.
+std::optional<std::string> clashingFiles(const Options& options, const std::string& boardPath) {
+    if (options.vcdPath.empty()) {
+        return std::nullopt;
+    }
+    for (const std::string& input : {options.programPath, boardPath, options.stimulusPath}) {
+        if (!input.empty() && tovi::isSameFile(options.vcdPath, input)) {
+            return "--vcd " + options.vcdPath +
+                   " ist eine Eingabedatei; sie wird nicht überschrieben";
+        }
+    }
+    return std::nullopt;
+}
+
+RunLimits limitsOf(const Options& options, const std::optional<std::uint16_t>& until) {
     RunLimits limits;
+    const bool defaultLimit = !options.steps && !options.cycles;
     limits.maxInstructions = options.steps  ? static_cast<std::uint64_t>(decimalOf(*options.steps))
                              : defaultLimit ? defaultInstructionLimit
                                             : limits.maxInstructions;
     if (options.cycles) {
         limits.maxCycles = decimalOf(*options.cycles);
     }
-    const std::uint16_t until =
-        options.until ? static_cast<std::uint16_t>(tovi::hexValue(*options.until)) : 0;
-    if (options.until) {
-        limits.stopAddresses = std::span(&until, 1);
+    if (until) {
+        limits.stopAddresses = std::span(&*until, 1);
     }
     limits.stopOnIdle = options.stopOnIdle;
+    return limits;
+}
 
-    RunResult result{StopReason::StopAddress, until};
-    if (!options.until || processor.state().pc != until) {
-        TraceFormatter trace;
+// What a run needs besides the options, read and checked before it starts.
+struct Setup {
+    LoadedProgram loaded;
+    std::optional<std::uint16_t> until;
+    std::string boardPath;
+    std::string boardText;
+    std::optional<Board> board;
+    std::vector<StimulusEvent> events;
+};
+
+// Reads the program, the board and the stimulus; the exit status when one is unusable.
+std::optional<int> prepare(const Options& options, const tovi::CommandLine& commandLine,
+                           tovi::StandardOutput& output, Setup& setup) {
+    if (const auto failed = loadProgram(options, output, setup.loaded)) {
+        return failed;
+    }
+    if (options.until) {
+        setup.until = untilAddress(*options.until, setup.loaded);
+        if (!setup.until) {
+            return commandLine.usageError(
+                setup.loaded.fromSource
+                    ? "--until erwartet eine Hexadezimalzahl von 0 bis FFF oder ein Label der "
+                      "Quelle, nicht " +
+                          tovi::quotedValue(*options.until)
+                    : "--until " + hexAddressProblem(*options.until));
+        }
+    }
+    setup.boardPath = boardPathFor(options);
+    if (const auto clash = clashingFiles(options, setup.boardPath)) {
+        tovi::reportError(program, *clash);
+        return exitUsage;
+    }
+    auto text = boardText(setup.boardPath);
+    if (!text) {
+        return exitUsage;
+    }
+    setup.boardText = std::move(*text);
+    setup.board = boardOf(setup.boardText, setup.boardPath, cyclesPerSecondOf(options));
+    if (!setup.board) {
+        return exitUsage;
+    }
+    auto events = readStimulus(options.stimulusPath, setup.board->stimulusContext());
+    if (!events) {
+        return exitUsage;
+    }
+    setup.events = std::move(*events);
+    return std::nullopt;
+}
+
+int run(const Options& options, const tovi::CommandLine& commandLine) {
+    tovi::StandardOutput output(program);
+    Setup setup;
+    if (const auto failed = prepare(options, commandLine, output, setup)) {
+        output.flush();
+        return *failed;
+    }
+    Processor processor(*chipNamed(options.chip));
+    if (!processor.load(setup.loaded.image)) {
+        tovi::reportError(program, options.programPath + (setup.loaded.image.empty()
+                                                              ? " ist leer"
+                                                              : " ist größer als 4096 Byte"));
+        return exitNotAsAskedOrBadProgram;
+    }
+    const double megahertz = *megahertzOf(options.clock);
+    Board& board = *setup.board;
+    board.schedule(std::move(setup.events));
+    processor.attachBoard(&board);
+
+    PortLines portLines(output, megahertz);
+    if (options.ports) {
+        processor.onPortWrite([&](Port port, std::uint8_t value, std::int64_t cycles) {
+            portLines.portWritten(port, value, cycles);
+        });
+        board.onPartChange([&](const PartChange& change) { portLines.partChanged(change); });
+    }
+    std::optional<VcdRecording> vcd;
+    if (!options.vcdPath.empty()) {
+        vcd.emplace(options.vcdPath, board, megahertz);
+        vcd->start(signalsAfterReset(
+            *boardOf(setup.boardText, setup.boardPath, cyclesPerSecondOf(options))));
+        board.onSignalChange([&](const SignalChange& change) { vcd->change(change); });
+    }
+    processor.reset(static_cast<std::uint8_t>(tovi::hexValue(options.ramFill)));
+
+    const std::optional<std::uint16_t> until = setup.until;
+    RunResult result{StopReason::StopAddress, until.value_or(0)};
+    if (!until || processor.state().pc != *until) {
+        TraceFormatter trace(std::move(setup.loaded.labels));
         StepObserver observer;
         if (options.trace) {
             observer = [&](const Step& step, const State& state) {
+                portLines.release();
                 trace.append(output.buffer(), step, state);
                 output.flushIfFull();
             };
         }
-        result = processor.run(limits, observer);
+        result = processor.run(limitsOf(options, until), observer);
+    }
+    portLines.release();
+    if (vcd) {
+        vcd->finish();
     }
     std::string& out = output.buffer();
+    const bool defaultLimit = !options.steps && !options.cycles;
     out += "Halt: " + haltMessage(result, options, defaultLimit) + "\n";
-    const bool untilMissed = options.until && result.reason != StopReason::StopAddress;
+    const bool untilMissed = until && result.reason != StopReason::StopAddress;
     if (untilMissed) {
-        out += "Adresse " + hexNumber(until, 3) + " nicht erreicht\n";
+        out += "Adresse " + hexNumber(*until, 3) + " nicht erreicht\n";
     }
     appendSummary(out, processor.state(), megahertz);
     output.flush();
-    return result.reason == StopReason::UnknownOpcode || untilMissed ? exitNotAsAskedOrBadBinary
+    return result.reason == StopReason::UnknownOpcode || untilMissed ? exitNotAsAskedOrBadProgram
                                                                      : exitSuccess;
 }
 
@@ -273,20 +679,28 @@ int run(const Options& options) {
 
 int main(int argc, char** argv) {
     tovi::CommandLine commandLine(
-        "tovi-sim",
-        "Führt BINAERDATEI ab dem Reset auf einem simulierten MCS-48 aus und gibt aus,\n"
-        "warum und in welchem Zustand er anhielt.",
-        "Ohne --steps und --cycles hält er spätestens nach 10000000 Befehlen an.\n"
-        "Stimulus-Zeilen: <Zyklus> <Name>=<Wert> mit T0, T1, INT (0 oder 1) und P1, P2,\n"
-        "BUS (hex: FB, 0FBH, 0xFB oder %FB); ';' beginnt einen Kommentar. Die Datei darf\n"
-        "höchstens 4 MiB groß sein.\n"
+        std::string(program),
+        "Führt PROGRAMM ab dem Reset auf einem simulierten MCS-48 aus und gibt aus,\n"
+        "warum und in welchem Zustand er anhielt. PROGRAMM ist ein Abbild oder eine\n"
+        "Quelle (.asm, .a48, .s), die wie mit tovi-asm assembliert wird, ohne eine\n"
+        "Datei zu schreiben.",
+        "Ohne --steps und --cycles hält er spätestens nach 10000000 Befehlen an.\n\n"
+        "Platine (--board, sonst PROGRAMM mit der Endung .board): eine Anweisung je\n"
+        "Zeile, etwa T1 = P1.3, T0 = takt 1kHz, INT = puls 10ms 1ms, led D1 P1.0,\n"
+        "taste S1 P1.7, schalter S2 T0, tastenfeld K P2.0-3 P1.4-7 \"123A456B789C*0#D\",\n"
+        "anzeige A P1 [kathode] [wahl P2.0], lcd LCD P1 P2.0 P2.1 [rw P2.2].\n\n"
+        "Stimulus-Zeilen: <Zeit> <Name>=<Wert>; Zeit in Zyklen oder mit Einheit (100ms,\n"
+        "2.5us, 1s); T0, T1, INT (0 oder 1), P1, P2, BUS (hex: FB, 0FBH, 0xFB oder %FB),\n"
+        "Tasten und Schalter (S1=1, S1=0) und Tastenfelder (K.2.1=1, K='5'); ';'\n"
+        "beginnt einen Kommentar. Die Dateien dürfen höchstens 4 MiB groß sein.\n\n"
         "Exit-Status: 0 beim Halt wie verlangt, 1 bei unbekanntem Opcode, nicht\n"
-        "erreichter Adresse (--until) oder unbrauchbarer Binärdatei, 2 bei falschem\n"
-        "Aufruf, unlesbarer Datei oder nicht schreibbarer Ausgabe.");
+        "erreichter Adresse (--until), unbrauchbarer Binärdatei oder Fehlern in der\n"
+        "Quelle, 2 bei falschem Aufruf, unlesbarer oder fehlerhafter Datei (Platine,\n"
+        "Stimulus) oder nicht schreibbarer Ausgabe.");
     Options options;
     describeOptions(commandLine, options);
     if (const auto exitStatus = commandLine.parse(argc, argv)) {
         return *exitStatus;
     }
-    return run(options);
+    return run(options, commandLine);
 }

@@ -16,6 +16,7 @@ namespace {
 class Tools : public ::testing::Test {
 protected:
     std::string file(const std::string& name, const std::string& bytes) const {
+        std::filesystem::create_directories(std::filesystem::path(dir_ / name).parent_path());
         writeFile(dir_ / name, bytes);
         return dir_ / name;
     }
@@ -71,6 +72,29 @@ TEST_F(Tools, SimWritesATraceOfMegabytesOnce) {
 }
 
 TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
+    const std::string source =
+        file("s.asm", " jmp start\n org 10h\nstart: mov a,#0FEh\nLoop: outl p1,a\n jmp loop\n");
+    file("led.board", "led D1 P1.0 ; beside led.asm\n");
+    const std::string led = file("led.asm", " jmp main\n org 7\n mov a,r7\n cpl a\n mov r7,a\n"
+                                            " outl p1,a\n mov a,#0F0h\n mov t,a\n retr\n"
+                                            "main: mov a,#0F0h\n mov t,a\n en tcnti\n strt t\n"
+                                            " jmp $\n");
+    const std::string lcd = file("lcd.asm", " mov a,#38h\n call cmd\n mov a,#0Ch\n call cmd\n"
+                                            " mov r2,#text\nnext: mov a,r2\n movp a,@a\n jz $\n"
+                                            " call chr\n inc r2\n jmp next\ncmd: anl p2,#0FEh\n"
+                                            " jmp send\nchr: orl p2,#1\nsend: outl p1,a\n"
+                                            " orl p2,#2\n anl p2,#0FDh\n ret\n"
+                                            "text: db \"Hallo Welt\",0\n");
+    file("v.inc", "v equ 7 ; not beside i.asm\n");
+    file("src/v.inc", "v equ 5\n");
+    file("lib/w.inc", "w equ 6\n");
+    const std::string includes = file("src/i.asm", " include \"v.inc\"\n include \"w.inc\"\n"
+                                                   " mov a,#v+w\n");
+    // The digit goes dark while the last outl runs: its line comes first.
+    const std::string digit =
+        file("a.asm", " mov a,#0F9h\n outl p1,a\n anl p2,#0FEh\n orl p2,#1\n"
+                      " mov r7,#38\nl: djnz r7,l\n cpl a\n outl p1,a\n jmp $\n");
+    const std::string copy = file("copy.bin", "\x09\x3A\x04\x00"); // in a,p1; outl p2,a; jmp 0
     const struct {
         std::vector<std::string> options;
         const char* program;
@@ -96,15 +120,30 @@ TEST_F(Tools, SimSaysWhyItStoppedAndInWhatState) {
         {{"--stop-on-idle"}, "00*10 01", "Halt: unbekannter Opcode 01H bei 00AH\nBefehle: 10,", 1},
         {{"--ram-fill", "a5", "--chip", "8048", "--steps", "1"}, "B8 00", "\nRAM=00" + repeated(" A5", 63) + "\nXRAM=A5 A5", 0},
         {{"--chip", "8050", "--steps", "1"}, "00", "\nRAM=" + repeated("00 ", 255) + "00\nX", 0},
+        {{"--until", "LOOP", source}, "", "Halt: Adresse 012H erreicht\nBefehle: 2,", 0},
+        {{"--until", "12", source}, "", "Halt: Adresse 012H erreicht\nBefehle: 2,", 0},
+        {{"--trace", "--steps", "3", source}, "", "\n2 010: 23 FE start: mov a,#0FEH | PC=012 A=FE PSW=08 F1=0 MB=0 R=00 00 00 00 00 00 00 00 T=00 TF=0 P1=FF P2=FF BUS=FF CYC=4\n3 012: 39 Loop: outl p1,a | ", 0},
+        {{file("e.ASM", " mov a,#1\n jmp nowhere\n")}, "", "Zeile: 2 -> ungültiges Sprungziel\n1 Fehler beim Assemblieren!\n", 1},
+        {{"--trace", "--steps", "1", "-I", "lib", includes}, "", "1 000: 23 0B mov a,#0BH | ", 0},
+        {{"--ports", "--cycles", "1100", led}, "", "1038 2595.000 P1=00\n2595.000 D1 an\nHalt:", 0},
+        {{"--ports", "--stop-on-idle", "--board", file("lcd.txt", "lcd LCD P1 P2.0 P2.1\n"), lcd}, "",
+         "\n522.500 LCD \"Hallo Wel       \" \"                \"\n225 562.500 P1=74\n227 567.500 P2=FF\n"
+         "229 572.500 P2=FD\n572.500 LCD \"Hallo Welt      \" \"                \"\nHalt:", 0},
+        {{"--clock", "0.06", "--ports", "--stop-on-idle", "--board", file("a.txt", "anzeige A P1 wahl P2.0\n"), digit}, "",
+         "6 1500.000 P2=FE\n1500.000 A 1\n8 2000.000 P2=FF\n22000.000 A aus\n89 22250.000 P1=06\nHalt:", 0},
+        {{"--ports", "--cycles", "90", "--board", file("s1.txt", "taste S1 P1.2\n"), "--stimulus", file("t.txt", "200us S1=0\n100us s1=1\n"), copy}, "", "46 115.000 P2=FB\n88 220.000 P2=FF\nHalt:", 0},
         // clang-format on
     };
     for (const auto& c : cases) {
         auto arguments = c.options;
-        arguments.push_back(binary(c.program));
+        if (*c.program != '\0') {
+            arguments.push_back(binary(c.program));
+        }
         const ProcessRun result = run(TOVI_SIM_EXECUTABLE, arguments);
         EXPECT_NE(result.out.find(c.lines), std::string::npos) << result.out.substr(0, 200);
         EXPECT_EQ(result.exitStatus, c.exitStatus) << c.lines;
     }
+    EXPECT_FALSE(std::filesystem::exists(source.substr(0, source.size() - 3) + "bin"));
 }
 
 TEST_F(Tools, RefuseWhatTheyCannotUse) {
@@ -123,7 +162,7 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
         std::string message;
     } cases[] = {
         // clang-format off
-        {sim, {}, 2, "BINAERDATEI fehlt"},
+        {sim, {}, 2, "PROGRAMM fehlt"},
         {sim, {"--chip", "8051", good}, 2, "--chip erwartet 8048, 8049 oder 8050"},
         {sim, {"--clock", "0", good}, 2, "--clock erwartet eine Taktfrequenz"},
         {sim, {"--clock", "6x", good}, 2, "--clock erwartet eine Taktfrequenz"},
@@ -135,6 +174,12 @@ TEST_F(Tools, RefuseWhatTheyCannotUse) {
         {sim, {"--stimulus", file("long.txt", "0 P1=" + std::string(90, 'F') + "\x1B"), good}, 2, "ungültiger Wert '" + std::string(80, 'F') + "…' für P1\n"},
         {sim, {"--stimulus", huge, good}, 2, "huge.txt ist größer als 4 MiB\n"},
         {sim, {"--until", "1000", good}, 2, "--until erwartet eine Hexadezimalzahl"},
+        {sim, {"--board", file("x.board", "led D1 P1.0\nled D2 P3.1\n"), good}, 2, "x.board, Zeile 2: unbekannter Pin 'P3.1'\n"},
+        {sim, {"--vcd", good, good}, 2, "--vcd " + good + " ist eine Eingabedatei; sie wird nicht überschrieben\n"},
+        {sim, {"--vcd", "/dev/full", good}, 2, "die VCD-Datei /dev/full konnte nicht geschrieben werden\n"},
+        {sim, {"--until", "loop", good}, 2, "--until erwartet eine Hexadezimalzahl von 0 bis FFF, nicht 'loop'\n"},
+        {sim, {"--until", "nix", file("l.asm", "loop: nop\n")}, 2, "Hexadezimalzahl von 0 bis FFF oder ein Label der Quelle, nicht 'nix'\n"},
+        {sim, {"nix.a48"}, 2, "nix.a48 kann nicht gelesen werden\n"},
         {sim, {"--stimulus", badStimulus, good}, 2, "bad.txt, Zeile 2: ungültiger Wert '2' für T1\n"},
         {sim, {"--stimulus", badStimulus + "x", good}, 2, "x kann nicht gelesen werden\n"},
         {sim, {"--stimulus", file("c.txt", "5x T0=1"), good}, 2, "Zeile 1: ungültige Zyklenzahl '5x'"},

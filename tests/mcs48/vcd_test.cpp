@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
 #include <string>
 
 #include "mcs48/vcd.h"
+#include "support.h"
+#include "support/process.h"
 
-namespace tovi::mcs48 {
+namespace tovi::test {
 namespace {
 
 TEST(Vcd, WritesHeaderInitialValuesAndChanges) {
@@ -35,5 +39,50 @@ TEST(Vcd, WritesHeaderInitialValuesAndChanges) {
     EXPECT_TRUE(out.ends_with("0\"!\n$end\n0\"\n#2500\nb11111110 !\n1\"\n#5000\n1\"!\n")) << out;
 }
 
+// A reader of its own: every value as "time name=value" (hex), those of
+// $dumpvars at time 0.
+std::string valuesIn(const std::string& dump) {
+    std::map<std::string, std::string> names; // by identifier code
+    std::istringstream words(dump);
+    std::string time = "0";
+    std::string values;
+    for (std::string word; words >> word;) {
+        std::string type, width, code = word.substr(1), bits = word.substr(0, 1);
+        if (word == "$var") {
+            words >> type >> width >> code;
+            words >> names[code];
+        } else if (word[0] == '#') {
+            time = code;
+        } else if (word[0] == 'b' || ((bits == "0" || bits == "1") && names.contains(code))) {
+            if (word[0] == 'b') {
+                bits = code;
+                words >> code;
+            }
+            values +=
+                time + " " + names.at(code) + "=" + hex(std::stoul(bits, nullptr, 2), 1) + "\n";
+        }
+    }
+    return values;
+}
+
+// A run at 11.0592 MHz: cycle n is at n * 1356.337 ns, rounded.
+TEST(Vcd, SimRecordsEveryChangeOfTheBoardAtItsTime) {
+    const Scratch dir;
+    writeFile(dir / "w.asm", " mov a,#0\nloop: outl p1,a\n cpl a\n jmp loop\n");
+    writeFile(dir / "w.board", "led D1 P1.0\nT1 = !P1.0\n");
+    writeFile(dir / "w.txt", "4 T0=0\n10us T0=1\n");
+    const ProcessRun run = runProgram(
+        TOVI_SIM_EXECUTABLE,
+        {"--clock", "11.0592", "--cycles", "20", "--stimulus", "w.txt", "--vcd", "w.vcd", "w.asm"},
+        dir);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::string dump = fileBytes(dir / "w.vcd");
+    EXPECT_NE(dump.find("$timescale 1ns $end\n$scope module tovi $end\n"), std::string::npos);
+    EXPECT_EQ(valuesIn(dump), "0 P1=FF\n0 P2=FF\n0 BUS=FF\n0 T0=1\n0 T1=0\n0 INT=1\n0 D1=1\n"
+                              "5425 T0=0\n5425 P1=0\n5425 T1=1\n5425 D1=0\n9494 T0=1\n"
+                              "12207 P1=FF\n12207 T1=0\n12207 D1=1\n18989 P1=0\n18989 T1=1\n"
+                              "18989 D1=0\n25770 P1=FF\n25770 T1=0\n25770 D1=1\n");
+}
+
 } // namespace
-} // namespace tovi::mcs48
+} // namespace tovi::test
