@@ -87,9 +87,10 @@ struct OperatorSpelling {
 
 // Symbols first, longer before shorter; words compared without regard to case.
 // clang-format off
-constexpr std::array<OperatorSpelling, 19> symbolOperators = {{
+constexpr std::array<OperatorSpelling, 21> symbolOperators = {{
     {u"<<", Op::ShiftLeft}, {u">>", Op::ShiftRight}, {u"<=", Op::LessEqual},
     {u">=", Op::GreaterEqual}, {u"<>", Op::NotEqual}, {u"!=", Op::NotEqual}, {u"==", Op::Equal},
+    {u"&&", Op::BothTrue}, {u"||", Op::EitherTrue},
     {u"+", Op::Add}, {u"-", Op::Subtract}, {u"*", Op::Multiply}, {u"/", Op::Divide},
     {u"~", Op::Complement}, {u"!", Op::LogicalNot}, {u"&", Op::And}, {u"|", Op::Or},
     {u"^", Op::Xor}, {u"=", Op::Equal}, {u"<", Op::Less}, {u">", Op::Greater},
@@ -232,15 +233,17 @@ private:
 
 // The binary operators and how tightly each binds, loosest first, as in C.
 // clang-format off
-constexpr std::array<std::pair<Op, int>, 16> binaryOperators = {{
-    {Op::Or, 1},
-    {Op::Xor, 2},
-    {Op::And, 3},
-    {Op::Equal, 4}, {Op::NotEqual, 4}, {Op::Less, 4}, {Op::LessEqual, 4}, {Op::Greater, 4},
-    {Op::GreaterEqual, 4},
-    {Op::ShiftLeft, 5}, {Op::ShiftRight, 5},
-    {Op::Add, 6}, {Op::Subtract, 6},
-    {Op::Multiply, 7}, {Op::Divide, 7}, {Op::Modulo, 7},
+constexpr std::array<std::pair<Op, int>, 18> binaryOperators = {{
+    {Op::EitherTrue, 1},
+    {Op::BothTrue, 2},
+    {Op::Or, 3},
+    {Op::Xor, 4},
+    {Op::And, 5},
+    {Op::Equal, 6}, {Op::NotEqual, 6}, {Op::Less, 6}, {Op::LessEqual, 6}, {Op::Greater, 6},
+    {Op::GreaterEqual, 6},
+    {Op::ShiftLeft, 7}, {Op::ShiftRight, 7},
+    {Op::Add, 8}, {Op::Subtract, 8},
+    {Op::Multiply, 9}, {Op::Divide, 9}, {Op::Modulo, 9},
 }};
 // clang-format on
 
@@ -396,6 +399,10 @@ Value arithmetic(Op op, std::int32_t l, std::int32_t r) {
         return {wrap(ul & ur)};
     case Op::Xor:
         return {wrap(ul ^ ur)};
+    case Op::BothTrue:
+        return {l != 0 && r != 0};
+    case Op::EitherTrue:
+        return {l != 0 || r != 0};
     default:
         return {wrap(ul | ur)};
     }

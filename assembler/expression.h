@@ -37,6 +37,8 @@ enum class Op : std::uint8_t {
     And,
     Xor,
     Or,
+    BothTrue,   // &&: 1 or 0
+    EitherTrue, // ||: 1 or 0
 };
 
 struct Node {

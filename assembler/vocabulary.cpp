@@ -16,7 +16,7 @@ constexpr std::u16string_view wordOperators[] = {
     u"not", u"mod", u"shl", u"shr", u"and", u"xor", u"or", u"high",
     u"low", u"eq",  u"ne",  u"lt",  u"le",  u"gt",  u"ge",
 };
-constexpr std::u16string_view operatorCharacters = u"+-*/~!&|^<>=()";
+constexpr std::u16string_view operatorCharacters = u"+-*/~!&|^<>=()"; // && and || too
 
 WordKind kindOf(std::u16string_view word) {
     if (!formsOf(word).empty()) {
