@@ -386,22 +386,6 @@ std::optional<Board> boardOf(const std::string& text, const std::string& path,
     return std::move(parsed.board);
 }
 
-// Each signal's value after a reset. A board tells changes only, so a second
-// board from the same file is brought to a state in which every signal reads
-// 0 (every latch and input low), and its restart tells each signal that does not.
-std::vector<std::uint32_t> signalsAfterReset(Board probe) {
-    std::vector<std::uint32_t> values(probe.signals().size());
-    probe.latchesChanged({}, 0);
-    for (const Input input : {Input::T0, Input::T1, Input::Int, Input::P1, Input::P2, Input::Bus}) {
-        probe.setInput(input, 0, 0);
-    }
-    probe.onSignalChange([&values](const SignalChange& change) {
-        values[static_cast<std::size_t>(change.signal)] = change.value;
-    });
-    probe.restart();
-    return values;
-}
-
 std::optional<std::vector<StimulusEvent>> readStimulus(const std::string& path,
                                                        const StimulusContext& context) {
     if (path.empty()) {
@@ -565,7 +549,6 @@ struct Setup {
     LoadedProgram loaded;
     std::optional<std::uint16_t> until;
     std::string boardPath;
-    std::string boardText;
     std::optional<Board> board;
     std::vector<StimulusEvent> events;
 };
@@ -592,12 +575,10 @@ std::optional<int> prepare(const Options& options, const tovi::CommandLine& comm
         tovi::reportError(program, *clash);
         return exitUsage;
     }
-    auto text = boardText(setup.boardPath);
-    if (!text) {
-        return exitUsage;
+    const auto text = boardText(setup.boardPath);
+    if (text) {
+        setup.board = boardOf(*text, setup.boardPath, cyclesPerSecondOf(options));
     }
-    setup.boardText = std::move(*text);
-    setup.board = boardOf(setup.boardText, setup.boardPath, cyclesPerSecondOf(options));
     if (!setup.board) {
         return exitUsage;
     }
@@ -635,14 +616,13 @@ int run(const Options& options, const tovi::CommandLine& commandLine) {
         });
         board.onPartChange([&](const PartChange& change) { portLines.partChanged(change); });
     }
+    processor.reset(static_cast<std::uint8_t>(tovi::hexValue(options.ramFill)));
     std::optional<VcdRecording> vcd;
     if (!options.vcdPath.empty()) {
         vcd.emplace(options.vcdPath, board, megahertz);
-        vcd->start(signalsAfterReset(
-            *boardOf(setup.boardText, setup.boardPath, cyclesPerSecondOf(options))));
+        vcd->start(board.signalValues());
         board.onSignalChange([&](const SignalChange& change) { vcd->change(change); });
     }
-    processor.reset(static_cast<std::uint8_t>(tovi::hexValue(options.ramFill)));
 
     const std::optional<std::uint16_t> until = setup.until;
     RunResult result{StopReason::StopAddress, until.value_or(0)};
