@@ -38,6 +38,9 @@ enum class CommandId {
     RunToCursor = 25,
     ToggleBreakpoint = 26,
     Reset = 27,
+    LoadBoard = 28,
+    RealTime = 29,
+    RecordSignals = 30,
 };
 
 // The pictures; each always stands for the same role.
@@ -79,7 +82,7 @@ constexpr QKeyCombination noKey{Qt::Key_unknown};
 // Function keys of the simulator in the manner of debuggers that keep F5 free:
 // F9 runs, F7 and F8 step, F4 runs to the cursor, F2 sets a breakpoint.
 // clang-format off
-inline constexpr std::array<Command, 26> commandTable{{
+inline constexpr std::array<Command, 29> commandTable{{
     // id                         name                menu text                 toolbar tooltip                    icon                     key
     {CommandId::NewSource,        "NewSource",        u"Quelle neu",            u"Quelle neu",                     IconRole::New,           Qt::CTRL | Qt::Key_N},
     {CommandId::LoadSource,       "LoadSource",       u"Quelle laden",          u"Quelle laden",                   IconRole::Load,          Qt::CTRL | Qt::Key_O},
@@ -107,6 +110,9 @@ inline constexpr std::array<Command, 26> commandTable{{
     {CommandId::RunToCursor,      "RunToCursor",      u"Bis Cursor",            u"Bis Cursor [F4]",                IconRole::RunToCursor,   QKeyCombination(Qt::Key_F4)},
     {CommandId::ToggleBreakpoint, "ToggleBreakpoint", u"Haltepunkt an/aus",     u"Haltepunkt an/aus [F2]",         IconRole::Breakpoint,    QKeyCombination(Qt::Key_F2)},
     {CommandId::Reset,            "Reset",            u"Zurücksetzen",          u"Zurücksetzen [F12]",             IconRole::Reset,         QKeyCombination(Qt::Key_F12)},
+    {CommandId::LoadBoard,        "LoadBoard",        u"Platine laden…",        u"",                               IconRole::None,          noKey},
+    {CommandId::RealTime,         "RealTime",         u"Echtzeit",              u"",                               IconRole::None,          noKey},
+    {CommandId::RecordSignals,    "RecordSignals",    u"Signale aufzeichnen…",  u"",                               IconRole::None,          noKey},
 }};
 // clang-format on
 

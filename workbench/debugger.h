@@ -1,9 +1,11 @@
 #pragma once
 // The debugger in the workbench: the "Simulator" child window with its
-// session, the simulator commands, breakpoints in the editor's gutter, and the
-// current instruction marked in the editor and the object-code list.
-// Breakpoints are marks on the editor's lines; each run takes the lines that
-// carry one at its start.
+// session, the "Platine" child window with the board around the chip, the
+// simulator commands, breakpoints in the editor's gutter, and the current
+// instruction marked in the editor and the object-code list. Breakpoints are
+// marks on the editor's lines; each run takes the lines that carry one at its
+// start. A board file beside the source, with the source's name, comes with
+// each program, unless the user chose a board.
 
 #include <QObject>
 
@@ -17,14 +19,17 @@
 class QListWidget;
 class QMdiArea;
 class QStyle;
+class QWidget;
 
 namespace tovi {
 
+class BoardView;
 class ChildWindow;
 class SimulatorSession;
 class SimulatorView;
 class SourceEditor;
 struct ObjectImage;
+class UserDialogs;
 
 class Debugger : public QObject {
     Q_OBJECT
@@ -42,6 +47,10 @@ public:
         std::function<bool()> assembleIfChanged;
         // Whether the editor's text is the one the program was assembled from.
         std::function<bool()> programIsCurrent;
+        // The source's file, empty while it has none.
+        std::function<std::u16string()> sourcePath;
+        UserDialogs& dialogs;
+        QWidget* dialogParent;
     };
 
     Debugger(SimulatorSettings& settings, Surroundings surroundings, QObject* parent = nullptr);
@@ -53,7 +62,8 @@ public:
     // One of the simulator's commands.
     void runCommand(CommandId id);
     void toggleBreakpoint(int line);
-    // The Simulator window's place into the settings, before they are saved.
+    // The Simulator and the Platine windows' places into the settings, before
+    // they are saved.
     void storeWindowPlace();
 
     SimulatorSession& session() { return *session_; }
@@ -63,14 +73,22 @@ private:
     void dropBreakpointsWithoutCode();
     void reportNoCode(int line);
     void showWindow();
-    WindowRect openingRect() const;
+    void showBoardWindow();
+    WindowRect openingRect(const WindowRect& stored, const WindowRect& builtIn) const;
     void showWhereItStands();
+    void showBoard();
+    void loadBoardBesideSource();
+    void loadChosenBoard();
+    void recordSignals();
 
     SimulatorSettings& settings_;
     Surroundings surroundings_;
     std::unique_ptr<SimulatorSession> session_;
     SimulatorView* view_ = nullptr;
     ChildWindow* window_ = nullptr;
+    BoardView* boardView_ = nullptr;
+    ChildWindow* boardWindow_ = nullptr;
+    bool boardChosen_ = false; // by "Platine laden…": no longer the one beside the source
 };
 
 } // namespace tovi

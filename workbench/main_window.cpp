@@ -136,6 +136,10 @@ void MainWindow::createActions() {
     }
     action(settings_.values().fillByte == 0xFF ? CommandId::FillFF : CommandId::Fill00)
         ->setChecked(true);
+    for (CommandId id : {CommandId::RealTime, CommandId::RecordSignals}) {
+        action(id)->setCheckable(true);
+    }
+    action(CommandId::RealTime)->setChecked(settings_.simulator().realTime);
 }
 
 void MainWindow::createToolBar() {
@@ -185,6 +189,11 @@ void MainWindow::createMenus() {
 
     QMenu* simulatorMenu = menuBar()->addMenu(QStringLiteral("&Simulator"));
     for (const CommandId id : simulatorCommands) {
+        simulatorMenu->addAction(action(id));
+    }
+    simulatorMenu->addSeparator();
+    for (const CommandId id :
+         {CommandId::LoadBoard, CommandId::RealTime, CommandId::RecordSignals}) {
         simulatorMenu->addAction(action(id));
     }
 
@@ -270,10 +279,13 @@ void MainWindow::createDebugger() {
              scrollStatusToEnd();
          },
          [this] { return assembleIfChanged(); },
-         [this] { return assembledRevision_ == sourceEditor_->document()->revision(); }},
+         [this] { return assembledRevision_ == sourceEditor_->document()->revision(); },
+         [this] { return sourceFiles_->sourcePath(); }, dialogs_, this},
         this);
     connect(&debugger_->session(), &SimulatorSession::runningChanged, this,
             &MainWindow::enableSimulatorCommands);
+    connect(&debugger_->session(), &SimulatorSession::recordingChanged,
+            action(CommandId::RecordSignals), &QAction::setChecked);
     enableSimulatorCommands(false);
 }
 
@@ -427,7 +439,15 @@ void MainWindow::runCommand(CommandId id) {
     case CommandId::RunToCursor:
     case CommandId::ToggleBreakpoint:
     case CommandId::Reset:
+    case CommandId::LoadBoard:
         return debugger_->runCommand(id);
+    case CommandId::RealTime:
+    case CommandId::RecordSignals:
+        // A menu click has ticked the item already: it shows what the session does.
+        debugger_->runCommand(id);
+        action(CommandId::RealTime)->setChecked(debugger_->session().realTime());
+        action(CommandId::RecordSignals)->setChecked(debugger_->session().isRecording());
+        return;
     }
 }
 

@@ -1,10 +1,14 @@
 #include "workbench/simulator_session.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
+#include "common/file_io.h"
 #include "image/object_image.h"
 #include "mcs48/disassembler.h"
 #include "mcs48/instruction_set.h"
+#include "workbench/signal_recording.h"
 
 namespace tovi {
 namespace {
@@ -13,6 +17,9 @@ constexpr int sliceMilliseconds = 10;   // one slice of a run; the window handle
 constexpr int refreshMilliseconds = 40; // the views are redrawn at least 25 times a second
 constexpr std::uint64_t smallestSlice = 1'000;
 constexpr std::uint64_t largestSlice = 50'000'000;
+constexpr int pacedSliceMilliseconds = 4; // a real-time run catches up with the clock this often
+constexpr std::size_t largestBoardFile = 1 << 20;
+constexpr std::array<std::uint8_t, 6> inputsHigh = {1, 1, 1, 0xFF, 0xFF, 0xFF};
 
 QString hexAddress(int address) {
     return QString::fromStdString(mcs48::hexNumber(static_cast<unsigned>(address), 3));
@@ -29,12 +36,16 @@ bool isCall(std::uint8_t opcode) {
 } // namespace
 
 SimulatorSession::SimulatorSession(SimulatorSettings& settings, QObject* parent)
-    : QObject(parent), settings_(settings), lineAt_(mcs48::addressSpace, 0),
-      rowAt_(mcs48::addressSpace, -1), codeMap_(mcs48::addressSpace, 0) {
+    : QObject(parent), settings_(settings), userInputs_(inputsHigh),
+      lineAt_(mcs48::addressSpace, 0), rowAt_(mcs48::addressSpace, -1),
+      codeMap_(mcs48::addressSpace, 0) {
     processor_.setChip(chip());
-    slices_.setInterval(0);
+    processor_.attachBoard(&board_);
+    slices_.setTimerType(Qt::PreciseTimer);
     connect(&slices_, &QTimer::timeout, this, &SimulatorSession::runSlice);
 }
+
+SimulatorSession::~SimulatorSession() = default;
 
 void SimulatorSession::loadProgram(const ObjectImage& image) {
     pause();
@@ -52,9 +63,12 @@ void SimulatorSession::loadProgram(const ObjectImage& image) {
     const auto length = static_cast<std::size_t>(image.imageLength());
     hasProgram_ = processor_.load(std::span(image.bytes).first(length));
     stopAddresses_.clear();
-    const mcs48::State before = state();
+    const std::int64_t cycles = state().cycles;
     processor_.reset();
-    setInputs(before);
+    restoreUserSettings();
+    if (recording_) {
+        recording_->continueFrom(cycles, 0, nanosecondsPerCycle());
+    }
     emit changed();
 }
 
@@ -65,20 +79,101 @@ void SimulatorSession::edit(const std::function<void(mcs48::State&)>& change) {
 }
 
 void SimulatorSession::setInput(mcs48::Input input, std::uint8_t value) {
+    userInputs_[static_cast<std::size_t>(input)] = value;
     processor_.setInput(input, value);
     emit changed();
 }
 
-// The levels on the pins belong to the circuit around the chip, not to the program.
-void SimulatorSession::setInputs(const mcs48::State& levels) {
-    using mcs48::Input;
-    const std::pair<Input, std::uint8_t> inputs[] = {
-        {Input::T0, levels.t0},     {Input::T1, levels.t1},     {Input::Int, levels.intPin},
-        {Input::P1, levels.p1Pins}, {Input::P2, levels.p2Pins}, {Input::Bus, levels.busPins},
-    };
-    for (const auto& [input, value] : inputs) {
-        processor_.setInput(input, value);
+std::uint8_t SimulatorSession::userInput(mcs48::Input input) const {
+    return userInputs_[static_cast<std::size_t>(input)];
+}
+
+// What the user set belongs to the circuit around the chip, not to the
+// program: after a reset or on another board the inputs take the user's
+// levels again and the switches their positions.
+void SimulatorSession::restoreUserSettings() {
+    for (std::size_t input = 0; input < userInputs_.size(); ++input) {
+        if (userInputs_[input] != inputsHigh[input]) {
+            processor_.setInput(static_cast<mcs48::Input>(input), userInputs_[input]);
+        }
     }
+    const std::int64_t now = state().cycles;
+    const std::vector<mcs48::PartView> parts = board_.parts(now);
+    for (const std::string& name : switchesOn_) {
+        const int part = board_.partNamed(name);
+        if (part >= 0 && parts[static_cast<std::size_t>(part)].kind == mcs48::PartKind::Switch) {
+            board_.setPressed(part, 0, true, now);
+        }
+    }
+    processor_.editState();
+    processor_.edited();
+}
+
+std::optional<QString> SimulatorSession::loadBoard(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    const auto text = readFileBytes(toPath(path.toStdU16String()), largestBoardFile);
+    if (!text) {
+        return QStringLiteral("%1 kann nicht gelesen werden").arg(name);
+    }
+    if (path == boardPath_ && *text == boardText_) {
+        return std::nullopt;
+    }
+    mcs48::Board::Parsed parsed = parseBoard(*text, path);
+    if (!parsed.board) {
+        return QString::fromStdString(parsed.error);
+    }
+    stopRecording(); // its signals were those of the board before
+    boardPath_ = path;
+    adopt(std::move(*parsed.board), *text);
+    emit boardChanged();
+    return std::nullopt;
+}
+
+void SimulatorSession::clearBoard() {
+    if (boardPath_.isEmpty()) {
+        return;
+    }
+    stopRecording();
+    boardPath_.clear();
+    adopt(mcs48::Board(), {});
+    emit boardChanged();
+}
+
+// Times in the file are taken at the clock as it is now.
+mcs48::Board::Parsed SimulatorSession::parseBoard(const std::string& text,
+                                                  const QString& path) const {
+    return mcs48::Board::parse(text, QFileInfo(path).fileName().toStdString(), cyclesPerSecond());
+}
+
+void SimulatorSession::adopt(mcs48::Board board, std::string text) {
+    board_ = std::move(board);
+    boardText_ = std::move(text);
+    processor_.attachBoard(&board_);
+    restoreUserSettings();
+    if (recording_) {
+        recording_->follow(board_);
+    }
+    emit changed();
+}
+
+std::vector<mcs48::PartView> SimulatorSession::boardParts() {
+    return board_.parts(state().cycles);
+}
+
+void SimulatorSession::setPressed(int part, int key, bool pressed) {
+    const std::int64_t now = state().cycles;
+    const mcs48::PartView view = board_.parts(now).at(static_cast<std::size_t>(part));
+    if (view.kind == mcs48::PartKind::Switch) {
+        if (pressed) {
+            switchesOn_.insert(view.name);
+        } else {
+            switchesOn_.erase(view.name);
+        }
+    }
+    board_.setPressed(part, key, pressed, now);
+    processor_.editState();
+    processor_.edited();
+    emit changed();
 }
 
 mcs48::Chip SimulatorSession::chip() const {
@@ -91,9 +186,79 @@ void SimulatorSession::setChip(mcs48::Chip chip) {
     emit changed();
 }
 
+// The board's times were taken at the clock before: it is made anew.
 void SimulatorSession::setClockKHz(int kHz) {
     settings_.clockKHz = kHz;
+    if (recording_) {
+        recording_->continueFrom(state().cycles, state().cycles, nanosecondsPerCycle());
+    }
+    if (!boardPath_.isEmpty()) {
+        mcs48::Board::Parsed parsed = parseBoard(boardText_, boardPath_);
+        if (!parsed.board) {
+            emit statusLine(QString::fromStdString(parsed.error));
+        } else {
+            adopt(std::move(*parsed.board), std::move(boardText_));
+        }
+    }
+    startPacing();
     emit changed();
+}
+
+double SimulatorSession::cyclesPerSecond() const {
+    return settings_.clockKHz * 1000.0 / mcs48::oscillatorPeriodsPerCycle;
+}
+
+double SimulatorSession::nanosecondsPerCycle() const {
+    return 1e9 / cyclesPerSecond();
+}
+
+std::optional<QString> SimulatorSession::startRecording(const QString& path) {
+    stopRecording();
+    recording_ = SignalRecording::start(toPath(path.toStdU16String()), board_, state().cycles,
+                                        nanosecondsPerCycle());
+    if (!recording_) {
+        return QStringLiteral("%1 kann nicht geschrieben werden").arg(path);
+    }
+    recordingPath_ = path;
+    emit recordingChanged(true);
+    return std::nullopt;
+}
+
+void SimulatorSession::stopRecording() {
+    if (!recording_) {
+        return;
+    }
+    const bool written = recording_->finish();
+    recording_.reset();
+    if (!written) {
+        emit statusLine(QStringLiteral("%1 kann nicht geschrieben werden").arg(recordingPath_));
+    }
+    emit recordingChanged(false);
+}
+
+// What has been recorded goes to the file; a write error ends the recording.
+void SimulatorSession::flushRecording() {
+    if (recording_ && !recording_->flush()) {
+        stopRecording();
+    }
+}
+
+void SimulatorSession::setRealTime(bool on) {
+    settings_.realTime = on;
+    startPacing();
+}
+
+// Real time counts from here: a run, or a change of the clock or of the pace.
+void SimulatorSession::startPacing() {
+    pace_.start();
+    paceCycles_ = state().cycles;
+    slices_.setInterval(settings_.realTime ? pacedSliceMilliseconds : 0);
+}
+
+// The cycle a real-time run should have reached by now.
+std::int64_t SimulatorSession::cyclesDue() const {
+    const double seconds = static_cast<double>(pace_.nsecsElapsed()) / 1e9;
+    return paceCycles_ + static_cast<std::int64_t>(seconds * cyclesPerSecond());
 }
 
 double SimulatorSession::elapsedMicroseconds() {
@@ -173,20 +338,26 @@ void SimulatorSession::pause() {
     stopSlices();
     const int pc = state().pc;
     const int line = lineOfAddress(pc);
-    emit stopReport(
+    emit statusLine(
         line > 0 ? QStringLiteral("Angehalten in Zeile %1 (%2)").arg(line).arg(hexAddress(pc))
                  : QStringLiteral("Angehalten bei %1").arg(hexAddress(pc)));
     emit changed();
 }
 
+// The board restarts with the chip; its switches stay where they are.
 void SimulatorSession::reset() {
     stopSlices();
     const mcs48::State before = state();
     processor_.reset();
+    userInputs_ = inputsHigh;
+    restoreUserSettings();
     mcs48::State& after = processor_.editState();
     after.ram = before.ram;
     after.xram = before.xram;
     processor_.edited();
+    if (recording_) {
+        recording_->continueFrom(before.cycles, 0, nanosecondsPerCycle());
+    }
     emit changed();
 }
 
@@ -207,6 +378,7 @@ void SimulatorSession::start(mcs48::RunLimits limits, std::optional<int> target)
     firstSlice_ = true;
     running_ = true;
     sinceRefresh_.start();
+    startPacing();
     slices_.start();
     emit runningChanged(true);
 }
@@ -222,40 +394,60 @@ void SimulatorSession::runSlice() {
         finish({mcs48::StopReason::LeftCode, static_cast<std::uint16_t>(pc), 0});
         return;
     }
+    limits_.maxCycles = mcs48::never;
+    if (settings_.realTime) {
+        const std::int64_t due = cyclesDue();
+        // Ahead of the clock the slices wait between them, behind it they follow at once.
+        slices_.setInterval(due <= state().cycles ? pacedSliceMilliseconds : 0);
+        if (due <= state().cycles) {
+            return refreshIfDue();
+        }
+        limits_.maxCycles = due - state().cycles;
+    }
     QElapsedTimer clock;
     clock.start();
     limits_.maxInstructions = sliceInstructions_;
     const mcs48::RunResult result = processor_.run(limits_);
     firstSlice_ = false;
-    const auto elapsed = clock.elapsed();
-    if (elapsed < sliceMilliseconds / 2) {
+    if (result.reason == mcs48::StopReason::InstructionLimit) {
+        adaptSlice(clock.elapsed());
+    } else if (result.reason != mcs48::StopReason::CycleLimit) {
+        return finish(result);
+    }
+    refreshIfDue();
+}
+
+// Only a slice that ran all its instructions tells the speed.
+void SimulatorSession::adaptSlice(qint64 elapsedMilliseconds) {
+    if (elapsedMilliseconds < sliceMilliseconds / 2) {
         sliceInstructions_ = std::min(largestSlice, sliceInstructions_ * 2);
-    } else if (elapsed > sliceMilliseconds * 2) {
+    } else if (elapsedMilliseconds > sliceMilliseconds * 2) {
         sliceInstructions_ = std::max(smallestSlice, sliceInstructions_ / 2);
     }
-    if (result.reason != mcs48::StopReason::InstructionLimit) {
-        finish(result);
-        return;
-    }
+}
+
+void SimulatorSession::refreshIfDue() {
     if (sinceRefresh_.elapsed() >= refreshMilliseconds) {
         sinceRefresh_.restart();
+        flushRecording();
         emit changed();
     }
 }
 
 void SimulatorSession::finish(const mcs48::RunResult& result) {
     stopSlices();
+    flushRecording();
     const bool atBreakpoint =
         result.reason == mcs48::StopReason::StopAddress &&
         std::ranges::find(stopAddresses_, result.address) != stopAddresses_.end();
     if (atBreakpoint) {
-        emit stopReport(QStringLiteral("Haltepunkt in Zeile %1 (%2)")
+        emit statusLine(QStringLiteral("Haltepunkt in Zeile %1 (%2)")
                             .arg(lineOfAddress(result.address))
                             .arg(hexAddress(result.address)));
     } else if (result.reason == mcs48::StopReason::UnknownOpcode) {
         reportUnknownOpcode(result.opcode, result.address);
     } else if (result.reason == mcs48::StopReason::LeftCode) {
-        emit stopReport(
+        emit statusLine(
             QStringLiteral("Halt: kein Programmcode bei %1").arg(hexAddress(result.address)));
     }
     emit changed();
@@ -277,7 +469,7 @@ void SimulatorSession::stopSlices() {
 
 void SimulatorSession::reportUnknownOpcode(int opcode, int address) {
     const int line = lineOfAddress(address);
-    emit stopReport(
+    emit statusLine(
         QStringLiteral("Unbekannter Opcode %1 bei %2").arg(hexByte(opcode), hexAddress(address)) +
         (line > 0 ? QStringLiteral(" (Zeile %1)").arg(line) : QString()));
 }

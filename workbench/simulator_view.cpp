@@ -331,24 +331,23 @@ QCheckBox* SimulatorView::flagBox(const QString& text,
     return box;
 }
 
-// A pin: ticked is a high level.
+// A pin: ticked is a high level. A click sets the user's level of the pin;
+// the pin shows what it reads with everything else that drives it.
 QCheckBox* SimulatorView::pinBox(const QString& text, mcs48::Input input, int bit) {
     auto* box = new QCheckBox(text);
     connect(box, &QCheckBox::toggled, this, [this, input, bit](bool high) {
         if (refreshing_) {
             return;
         }
-        const mcs48::State& state = session_.state();
         const bool isPort =
             input == mcs48::Input::P1 || input == mcs48::Input::P2 || input == mcs48::Input::Bus;
         if (!isPort) {
             session_.setInput(input, high ? 1 : 0);
             return;
         }
-        const int port = input == mcs48::Input::P1 ? 0 : input == mcs48::Input::P2 ? 1 : 2;
         const int mask = 1 << bit;
-        const int pins = pinsOf(state, port);
-        session_.setInput(input, static_cast<std::uint8_t>(high ? pins | mask : pins & ~mask));
+        const int levels = session_.userInput(input);
+        session_.setInput(input, static_cast<std::uint8_t>(high ? levels | mask : levels & ~mask));
     });
     return box;
 }

@@ -248,8 +248,8 @@ TEST_P(BreakpointEditTest, BreakpointStaysWithItsText) {
 
 INSTANTIATE_TEST_SUITE_P(Edits, BreakpointEditTest, ::testing::ValuesIn(editRows), byName);
 
-// A stored size of the Simulator window that is missing, not positive or larger than the workspace
-// gives the built-in one; a usable one is kept.
+// A stored size of the Simulator or the Platine window that is missing, not positive or larger than
+// the workspace gives the built-in one; a usable one is kept.
 struct PlaceRow {
     const char* name;
     const char* stored; // the [Fenster] group of tovi-sim.ini
@@ -267,19 +267,30 @@ const PlaceRow placeRows[] = {
 };
 
 TEST_P(SimulatorPlaceTest, SimulatorWindowOpensAtAUsableSize) {
-    writeFile("tovi-sim.ini", std::string("[Fenster]\r\n") + GetParam().stored);
+    const QString stored = GetParam().stored;
+    writeFile("tovi-sim.ini",
+              ("[Fenster]\r\n" + stored + QString(stored).replace("F4", "F5")).toStdString());
+    writeFile("led.board", "led D1 P1.0\n");
     start();
     editor()->setPlainText(program);
-    press(Qt::Key_F7);
-    const WindowRect builtIn = SimulatorSettings().window;
-    const QSize expected = GetParam().kept ? QSize(500, 300) : QSize(builtIn.width, builtIn.height);
-    EXPECT_EQ(window().findChild<QWidget*>("simulatorView")->size(), expected);
+    fileNames << pathOf("led.board");
+    trigger("LoadBoard"); // opens the Simulator window, then the Platine window
+    QStringList sizes;
+    for (const auto& [n, builtIn] :
+         {std::pair{4, SimulatorSettings().window}, {5, SimulatorSettings().boardWindow}}) {
+        const QSize expected =
+            GetParam().kept ? QSize(500, 300) : QSize(builtIn.width, builtIn.height);
+        EXPECT_EQ(childWindow(n)->widget()->size(), expected) << n;
+        sizes << QString("F%1W = %2\r\nF%1H = %3\r\n")
+                     .arg(n)
+                     .arg(expected.width())
+                     .arg(expected.height());
+    }
     run("Restart");
-    const std::string size = QString("F4W = %1\r\nF4H = %2\r\n")
-                                 .arg(expected.width())
-                                 .arg(expected.height())
-                                 .toStdString();
-    EXPECT_NE(fileBytes("tovi-sim.ini").find(size), std::string::npos) << fileBytes("tovi-sim.ini");
+    for (const QString& size : sizes) {
+        EXPECT_NE(fileBytes("tovi-sim.ini").find(size.toStdString()), std::string::npos)
+            << fileBytes("tovi-sim.ini");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(StoredSizes, SimulatorPlaceTest, ::testing::ValuesIn(placeRows), byName);
