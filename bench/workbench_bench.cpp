@@ -1,13 +1,15 @@
 // How fast the workbench starts up to its shown main window, how fast F5
 // assembles the 2 KiB benchmark program with the listing filled, how fast a
 // keystroke is in a long source and how fast the debugger runs with its views
-// open, all on Qt's offscreen platform unless told otherwise.
+// and the Platine window open, all on Qt's offscreen platform unless told
+// otherwise.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -186,6 +188,62 @@ void runWithTheViewsOpen(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(instructions), benchmark::Counter::kIsRate);
 }
 BENCHMARK(runWithTheViewsOpen)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// A run on a board that writes an LCD and multiplexes two digits, with the
+// Platine window open (1) or closed (0): the latches change every other
+// instruction, and the window redraws 25 times a second.
+void runWithThePlatine(benchmark::State& state) {
+    ShownWorkbench shown;
+    tovi::MainWindow& window = shown.window;
+    QFile source(shown.directory.filePath("programm.asm"));
+    QFile board(shown.directory.filePath("programm.board"));
+    if (!source.open(QIODevice::WriteOnly) || !board.open(QIODevice::WriteOnly)) {
+        state.SkipWithError("the program could not be written");
+        return;
+    }
+    source.write(
+        "        anl p2,#0EFh\n        mov r0,#38h\n        call cmd\n"
+        "        mov r0,#0Ch\n        call cmd\n        mov r0,#48h\n        call dat\n"
+        "mux:    mov a,#99h\n        outl p1,a\n        anl p2,#0FBh\n        orl p2,#04h\n"
+        "        mov a,#0A4h\n        outl p1,a\n        anl p2,#0F7h\n"
+        "        orl p2,#08h\n        jmp mux\n"
+        "cmd:    anl p2,#0FEh\n        jmp send\ndat:    orl p2,#01h\n"
+        "send:   mov a,r0\n        outl p1,a\n        orl p2,#02h\n"
+        "        anl p2,#0FDh\n        ret\n");
+    board.write("lcd LCD P1 P2.0 P2.1\nled D1 P2.4\nanzeige A P1 wahl P2.2\n"
+                "anzeige B P1 wahl P2.3\ntastenfeld K P2.4-7 BUS.0-3 \"123A456B789C*0#D\"\n");
+    source.close();
+    board.close();
+    window.runCommand(tovi::CommandId::LoadSource);
+    window.runCommand(tovi::CommandId::StepInto);
+    auto* platine = window.findChild<QWidget*>("boardView");
+    if (platine == nullptr) {
+        state.SkipWithError("the Platine window did not open");
+        return;
+    }
+    platine->setVisible(state.range(0) != 0);
+    tovi::SimulatorSession& session = window.findChild<tovi::Debugger*>()->session();
+    std::uint64_t instructions = 0;
+    for (auto _ : state) {
+        const std::uint64_t before = session.state().instructions;
+        window.runCommand(tovi::CommandId::Run);
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 1000) {
+            QCoreApplication::processEvents();
+        }
+        window.runCommand(tovi::CommandId::Pause);
+        instructions += session.state().instructions - before;
+    }
+    state.counters["instructions/s"] =
+        benchmark::Counter(static_cast<double>(instructions), benchmark::Counter::kIsRate);
+}
+BENCHMARK(runWithThePlatine)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 } // namespace
 
