@@ -443,7 +443,7 @@ public:
 private:
     static std::vector<VcdSignal> signalsOf(const Board& board) {
         std::vector<VcdSignal> signals;
-        for (const Signal& signal : board.signals()) {
+        for (const Signal& signal : board.signalList()) {
             signals.push_back({signal.name, signal.width});
         }
         return signals;

@@ -224,6 +224,41 @@ struct Board::Impl {
         now = std::max(now, cycle);
     }
 
+    // The same jump in one step: each wave's edges counted by a search, not one by one.
+    void jumpTo(std::int64_t cycle) {
+        while (nextEvent < events.size() && events[nextEvent].cycle <= cycle) {
+            apply(events[nextEvent++].change);
+        }
+        for (std::size_t i = 0; i < layout.wires.size(); ++i) {
+            if (layout.wires[i].toggles()) {
+                edgesPassed[i] = lastEdgeBy(layout.wires[i], cycle);
+            }
+        }
+        for (PartState& state : states) {
+            if (state.darkAt <= cycle) {
+                state.seen = 0;
+                state.darkAt = never;
+            }
+        }
+        now = std::max(now, cycle);
+        refresh(now);
+    }
+
+    // The number of a wave's edges at or before `cycle`; edges come later as they count up.
+    static std::int64_t lastEdgeBy(const board::Wire& wire, std::int64_t cycle) {
+        std::int64_t below = 0; // edge 0 is the start, at or before any cycle
+        std::int64_t above = 1;
+        while (wire.edgeCycle(above) <= cycle) {
+            below = above;
+            above *= 2;
+        }
+        while (above - below > 1) {
+            const std::int64_t middle = below + (above - below) / 2;
+            (wire.edgeCycle(middle) <= cycle ? below : above) = middle;
+        }
+        return below;
+    }
+
     // Everything due at `cycle`: stimulus events in order, edges, digits going dark.
     void changeAt(std::int64_t cycle) {
         now = std::max(now, cycle);
@@ -550,6 +585,10 @@ void Board::restart() {
     impl_->startOver();
 }
 
+void Board::startAt(std::int64_t cycle) {
+    impl_->jumpTo(cycle);
+}
+
 void Board::latchesChanged(const std::array<std::uint8_t, portCount>& latches, std::int64_t cycle) {
     LatchSet set = 0;
     for (std::size_t port = 0; port < latches.size(); ++port) {
@@ -636,7 +675,7 @@ void Board::onPartChange(std::function<void(const PartChange&)> listener) {
     }
 }
 
-const std::vector<Signal>& Board::signals() const {
+const std::vector<Signal>& Board::signalList() const {
     return impl_->signals;
 }
 

@@ -107,7 +107,7 @@ struct Signal {
 
 struct SignalChange {
     std::int64_t cycle = 0;
-    int signal = 0; // index into signals()
+    int signal = 0; // index into signalList()
     std::uint32_t value = 0;
 };
 
@@ -133,6 +133,10 @@ public:
     // from its start, waves from their start, every input high, nothing pressed,
     // the latches as after a reset. An LCD keeps what it holds.
     void restart();
+    // Time jumps to `cycle` as if the board had run since cycle 0 on its own:
+    // waves keep their phase and the stimulus events due are applied, at once
+    // and without reports, however long the time (a board attached late).
+    void startAt(std::int64_t cycle);
 
     // The processor's latches changed at `cycle` (or were set by a reset or an
     // edit); the changes due by then have happened first.
@@ -167,9 +171,9 @@ public:
     // Told of each visible change of a part.
     void onPartChange(std::function<void(const PartChange&)> listener);
     // Told of each change of a signal; the chip's pins as the board sees them.
-    const std::vector<Signal>& signals() const;
+    const std::vector<Signal>& signalList() const;
     void onSignalChange(std::function<void(const SignalChange&)> listener);
-    // Each signal's value now, in the order of signals().
+    // Each signal's value now, in the order of signalList().
     std::vector<std::uint32_t> signalValues() const;
 
 private:

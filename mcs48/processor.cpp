@@ -102,7 +102,7 @@ void Processor::edited() {
 void Processor::attachBoard(Board* board) {
     board_ = board;
     if (board_ != nullptr) {
-        passBoardChanges(state_.cycles);
+        board_->startAt(state_.cycles);
         board_->latchesChanged(state_.latches, state_.cycles);
         takeBoardPins();
     }

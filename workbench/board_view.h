@@ -11,7 +11,8 @@
 #include <optional>
 #include <vector>
 
-#include "workbench/board_model.h"
+#include "mcs48/board.h"
+#include "mcs48/processor.h"
 
 namespace tovi {
 

@@ -24,7 +24,7 @@ std::string now() {
 
 std::vector<mcs48::VcdSignal> vcdSignalsOf(const mcs48::Board& board) {
     std::vector<mcs48::VcdSignal> signals;
-    for (const mcs48::Signal& signal : board.signals()) {
+    for (const mcs48::Signal& signal : board.signalList()) {
         signals.push_back({signal.name, signal.width});
     }
     return signals;

@@ -1,8 +1,7 @@
 #pragma once
 // The board's signals written to a Value Change Dump file as they change, in
 // nanoseconds from the start of the recording. Time goes on across resets
-// and changes of the clock: each continues from the time reached. Plain C++,
-// so that the board's signals() is not met by Qt's keyword of that name.
+// and changes of the clock: each continues from the time reached.
 
 #include <cstdint>
 #include <filesystem>

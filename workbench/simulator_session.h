@@ -6,7 +6,8 @@
 // responsive, as fast as they go or at the chip's real speed, their signals
 // recorded on request.
 
-#include "workbench/board_model.h"
+#include "mcs48/board.h"
+#include "mcs48/processor.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -315,7 +315,7 @@ TEST(Board, ReportsEverySignalChange) {
     Board board = boardOf("led D1 P1.0\nT0 = P1.0\ntaste S1 P1.1\ntastenfeld K P2.0-1 P1.4-6\n"
                           "anzeige A BUS wahl P2.7\nlcd LCD P1 P2.2 P2.3");
     std::string names;
-    for (const Signal& signal : board.signals()) {
+    for (const Signal& signal : board.signalList()) {
         names += signal.name + "/" + std::to_string(signal.width) + " ";
     }
     EXPECT_EQ(names, "P1/8 P2/8 BUS/8 T0/1 T1/1 INT/1 D1/1 S1/1 K.ZEILEN/2 K.SPALTEN/3 A/8 "
@@ -324,8 +324,8 @@ TEST(Board, ReportsEverySignalChange) {
                                                                 7, 0xFF, 1, 0xFF, 1, 1}));
     std::string changes;
     board.onSignalChange([&](const SignalChange& change) {
-        changes += std::to_string(change.cycle) + " " + board.signals()[change.signal].name + "=" +
-                   hex(change.value, 2) + " ";
+        changes += std::to_string(change.cycle) + " " + board.signalList()[change.signal].name +
+                   "=" + hex(change.value, 2) + " ";
     });
     schedule(board, "3 S1=1");
     Processor processor;
@@ -336,6 +336,18 @@ TEST(Board, ReportsEverySignalChange) {
     processor.run(limits);
     EXPECT_EQ(changes, "2 P1=FE 2 T0=00 2 D1=00 2 LCD.DATEN=FE 3 P1=FC 3 S1=00 3 LCD.DATEN=FC "
                        "4 P1=FD 4 T0=01 4 D1=01 4 LCD.DATEN=FD 6 P2=7E 6 K.ZEILEN=02 6 A.WAHL=00 ");
+}
+
+// Attached after a long run, the waves stand where they would have got to.
+TEST(Board, StartsLateInOneStep) {
+    Board board = boardOf("T1 = takt 100kHz\nINT = puls 10 3"); // edges every 2 cycles; low 7 … 9
+    board.startAt(1'000'000'000'003);
+    EXPECT_EQ(board.pins().t1, false);
+    EXPECT_EQ(board.pins().intPin, true);
+    board.startAt(1'000'000'000'008);
+    EXPECT_EQ(board.pins().t1, true);
+    EXPECT_EQ(board.pins().intPin, false);
+    EXPECT_EQ(board.nextChange(), 1'000'000'000'010);
 }
 
 TEST(Board, ResetEditsAndTheUserReachTheBoard) {
