@@ -5,7 +5,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -413,15 +412,14 @@ public:
     VcdRecording(const std::string& path, const Board& board, double megahertz)
         : path_(path), file_(path, std::ios::binary | std::ios::trunc),
           nanosecondsPerCycle_(oscillatorPeriodsPerCycle * 1000.0 / megahertz),
-          writer_(signalsOf(board)) {
+          writer_(vcdSignalsOf(board)) {
         if (!file_) {
             fail();
         }
     }
 
     void start(std::span<const std::uint32_t> initialValues) {
-        writer_.appendHeader(pending_, {today(), "Tovi " TOVI_VERSION, "1ns", "tovi"},
-                             initialValues);
+        writer_.appendHeader(pending_, vcdHeaderDatedNow("Tovi " TOVI_VERSION), initialValues);
     }
     void change(const SignalChange& change) {
         const double nanoseconds =
@@ -441,21 +439,6 @@ public:
     }
 
 private:
-    static std::vector<VcdSignal> signalsOf(const Board& board) {
-        std::vector<VcdSignal> signals;
-        for (const Signal& signal : board.signalList()) {
-            signals.push_back({signal.name, signal.width});
-        }
-        return signals;
-    }
-    static std::string today() {
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        char text[32] = "";
-        localtime_r(&now, &local);
-        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-        return text;
-    }
     void write() {
         file_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
         pending_.clear();

@@ -1,6 +1,9 @@
 #include "mcs48/vcd.h"
 
 #include <algorithm>
+#include <ctime>
+
+#include "mcs48/board.h"
 
 namespace tovi::mcs48 {
 namespace {
@@ -82,6 +85,23 @@ void VcdWriter::appendValue(std::string& out, std::size_t signal) const {
     }
     out += codes_[signal];
     out += '\n';
+}
+
+std::vector<VcdSignal> vcdSignalsOf(const Board& board) {
+    std::vector<VcdSignal> signals;
+    for (const Signal& signal : board.signalList()) {
+        signals.push_back({signal.name, signal.width});
+    }
+    return signals;
+}
+
+VcdHeader vcdHeaderDatedNow(std::string version) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char text[32] = "";
+    localtime_r(&now, &local);
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return {text, std::move(version)};
 }
 
 } // namespace tovi::mcs48

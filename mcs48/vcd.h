@@ -11,6 +11,8 @@
 
 namespace tovi::mcs48 {
 
+class Board;
+
 struct VcdSignal {
     std::string name; // blanks and control characters become "_"
     int width = 1;    // 1 to 32 bits
@@ -43,5 +45,11 @@ private:
     std::vector<std::uint32_t> values_;
     std::uint64_t time_ = 0;
 };
+
+// One variable per signal of the board, in the order of its signal list.
+std::vector<VcdSignal> vcdSignalsOf(const Board& board);
+
+// A header dated with the local date and time of now.
+VcdHeader vcdHeaderDatedNow(std::string version);
 
 } // namespace tovi::mcs48

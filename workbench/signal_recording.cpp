@@ -1,7 +1,6 @@
 #include "workbench/signal_recording.h"
 
 #include <cmath>
-#include <ctime>
 #include <vector>
 
 #include "mcs48/board.h"
@@ -12,23 +11,6 @@ namespace {
 
 // Pending text goes to the file once it reaches this size, and at each flush.
 constexpr std::size_t fullBuffer = 1 << 20;
-
-std::string now() {
-    const std::time_t time = std::time(nullptr);
-    std::tm local{};
-    char text[32] = "";
-    localtime_r(&time, &local);
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
-
-std::vector<mcs48::VcdSignal> vcdSignalsOf(const mcs48::Board& board) {
-    std::vector<mcs48::VcdSignal> signals;
-    for (const mcs48::Signal& signal : board.signalList()) {
-        signals.push_back({signal.name, signal.width});
-    }
-    return signals;
-}
 
 } // namespace
 
@@ -46,9 +28,9 @@ std::unique_ptr<SignalRecording> SignalRecording::start(const std::filesystem::p
 SignalRecording::SignalRecording(const std::filesystem::path& path, mcs48::Board& board,
                                  std::int64_t cycle, double nanosecondsPerCycle)
     : file_(path, std::ios::binary | std::ios::trunc), board_(&board),
-      writer_(std::make_unique<mcs48::VcdWriter>(vcdSignalsOf(board))), cycleOrigin_(cycle),
+      writer_(std::make_unique<mcs48::VcdWriter>(mcs48::vcdSignalsOf(board))), cycleOrigin_(cycle),
       nanosecondsPerCycle_(nanosecondsPerCycle) {
-    writer_->appendHeader(pending_, {now(), "Tovi " TOVI_VERSION, "1ns", "tovi"},
+    writer_->appendHeader(pending_, mcs48::vcdHeaderDatedNow("Tovi " TOVI_VERSION),
                           board.signalValues());
     follow(board);
 }
