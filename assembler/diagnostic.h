@@ -49,6 +49,10 @@ inline constexpr std::u16string_view includeTooDeep = u" -> Include-Dateien zu t
 inline constexpr std::u16string_view macroTooDeep = u" -> Makroaufrufe zu tief verschachtelt";
 inline constexpr std::u16string_view tooManyLines =
     u" -> mehr als 250000 Zeilen: Makros rufen sich ohne Ende auf";
+inline constexpr std::u16string_view tooMuchText =
+    u" -> mehr als 4000000 Zeichen: Makros erzeugen zu viel Text";
+inline constexpr std::u16string_view substitutionTooLong =
+    u" -> Text nach Ersetzung der Equates länger als 4096 Zeichen";
 
 std::u16string undefinedSymbol(std::u16string_view name); // " -> Symbol 'x' ist nicht definiert"
 std::u16string

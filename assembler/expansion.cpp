@@ -21,6 +21,8 @@ constexpr int deepestMacro = 64;
 // Macros that call themselves twice would expand without end; no real
 // program for 2 KiB of program memory reads this many lines.
 constexpr std::size_t mostLines = 250'000;
+// The same for their text: a macro may double its argument at every call.
+constexpr std::size_t mostCharacters = 4'000'000;
 
 // A line as written: the label before its first ":" (outside quotes), and the statement after it.
 struct LineShape {
@@ -220,8 +222,13 @@ private:
         place_ = source.isMacro ? source.call
                                 : SourcePlace{source.file, number,
                                               source.file == 0 ? number : source.mainLine};
-        if (program_.entries.size() > mostLines) {
-            syntax_.add(program_, place_, order_, std::u16string(message::tooManyLines));
+        if (source.isMacro) {
+            macroCharacters_ += line.size();
+        }
+        if (program_.entries.size() > mostLines || macroCharacters_ > mostCharacters) {
+            const std::u16string_view limit =
+                program_.entries.size() > mostLines ? message::tooManyLines : message::tooMuchText;
+            syntax_.add(program_, place_, order_, std::u16string(limit));
             stopped_ = true;
             return;
         }
@@ -273,6 +280,9 @@ private:
 
     // Statements
     void statement(const LineShape& shape) {
+        if (shape.label.empty() && shape.statement.empty()) {
+            return; // blank and comment lines leave a label line's label pending
+        }
         std::u16string_view text = shape.statement;
         const auto [word, rest] = splitWord(text);
         const Directive directive = mayDefine(word) ? directiveOf(word) : Directive::None;
@@ -839,6 +849,7 @@ private:
     std::u16string previousLabelOnly_; // the label of the line before, when it had nothing else
     int expansions_ = 0;
     bool stopped_ = false;
+    std::size_t macroCharacters_ = 0; // of all lines macros put in
 };
 
 } // namespace

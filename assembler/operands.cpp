@@ -1,5 +1,6 @@
 #include "assembler/operands.h"
 
+#include <set>
 #include <unordered_map>
 
 #include "assembler/evaluator.h"
@@ -18,6 +19,9 @@ constexpr std::int32_t lowestByte = -128;
 constexpr std::int32_t highestByte = 255;
 constexpr std::int32_t lowestWord = -32768;
 constexpr std::int32_t highestWord = 65535;
+// Equates put in as text may name each other; a chain of them that doubles
+// at each step would grow without end, and no program needs an operand this long.
+constexpr std::size_t longestSubstitution = 4096;
 
 // What an operand is, for matching it against the forms.
 struct OperandShape {
@@ -112,8 +116,9 @@ public:
         const bool substitutes = !texts_.empty() || !program_.legacyEquates.empty();
         for (std::size_t i = 0; i < program_.statements.size(); ++i) {
             Statement& statement = program_.statements[i];
-            if (substitutes) {
-                substitute(statement);
+            if (substitutes && !substitute(statement)) {
+                syntax_.add(program_, statement, std::u16string(message::substitutionTooLong));
+                continue;
             }
             analyse(statement, static_cast<int>(i));
         }
@@ -153,20 +158,29 @@ private:
     // A text may name another such equate: followed a few levels, as deep as sources nest them.
     void resolveTexts() {
         constexpr int deepestText = 8;
+        std::set<int> tooLong;
         for (int round = 0; round < deepestText; ++round) {
             bool changed = false;
             for (auto& [id, text] : texts_) {
                 const Scope scope = program_.statement(program_.symbol(id).statement).scope;
                 bool replaced = false;
                 std::u16string next = replaceNames(text, replacementIn(scope, id), &replaced);
+                if (replaced && next.size() > longestSubstitution) {
+                    tooLong.insert(id);
+                    continue;
+                }
                 if (replaced) {
                     text = std::move(next);
                     changed = true;
                 }
             }
             if (!changed) {
-                return;
+                break;
             }
+        }
+        for (const int id : tooLong) {
+            syntax_.add(program_, program_.statement(program_.symbol(id).statement),
+                        std::u16string(message::substitutionTooLong));
         }
     }
 
@@ -184,16 +198,41 @@ private:
         };
     }
 
-    void substitute(Statement& statement) {
+    // False when an operand grew too long.
+    bool substitute(Statement& statement) {
         const NameReplacement replacement = replacementIn(statement.scope);
         for (std::u16string& operand : statement.operands) {
+            const std::size_t limit = std::max(operand.size(), longestSubstitution);
             if (!texts_.empty()) {
                 operand = replaceNames(operand, replacement);
             }
-            for (const LegacyEquate& equate : program_.legacyEquates) {
-                operand = replaceSpelling(operand, equate.spelling, equate.value);
+            if (!program_.legacyEquates.empty()) {
+                operand = withLegacyEquates(operand, limit);
+            }
+            if (operand.size() > limit) {
+                return false;
             }
         }
+        return true;
+    }
+
+    // Each equate in turn, as they were put in as text. Lines that macros
+    // repeat have the same operands, so each text is worked out once.
+    std::u16string withLegacyEquates(const std::u16string& operand, std::size_t limit) {
+        if (const auto known = legacyResults_.find(operand); known != legacyResults_.end()) {
+            return known->second;
+        }
+        std::u16string result = operand;
+        for (const LegacyEquate& equate : program_.legacyEquates) {
+            if (result.size() > limit) {
+                break;
+            }
+            result = replaceSpelling(result, equate.spelling, equate.value);
+        }
+        if (legacyResults_.size() >= mostRemembered) {
+            legacyResults_.clear();
+        }
+        return legacyResults_.emplace(operand, std::move(result)).first->second;
     }
 
     // A register word that names an equate is that equate's value, as it
@@ -431,6 +470,8 @@ private:
     Findings& syntax_;
     Evaluator constants_;
     std::unordered_map<int, std::u16string> texts_; // equates that stand for texts, by symbol
+    std::unordered_map<std::u16string, std::u16string> legacyResults_; // by operand
+    static constexpr std::size_t mostRemembered = 1 << 16;
     bool failed_ = false;
 };
 

@@ -159,7 +159,6 @@ std::u16string replaceNames(std::u16string_view text, const NameReplacement& rep
 
 std::u16string replaceSpelling(std::u16string_view text, std::u16string_view spelling,
                                std::u16string_view value) {
-    const std::u16string lowerSpelling = toLowerCase(spelling);
     const bool nameAtStart = !spelling.empty() && isNameCharacter(spelling.front());
     const bool nameAtEnd = !spelling.empty() && isNameCharacter(spelling.back());
     std::u16string result;
@@ -172,7 +171,7 @@ std::u16string replaceSpelling(std::u16string_view text, std::u16string_view spe
             continue;
         }
         const bool fits = at + spelling.size() <= text.size() &&
-                          toLowerCase(text.substr(at, spelling.size())) == lowerSpelling;
+                          equalsIgnoringCase(text.substr(at, spelling.size()), spelling);
         const bool freeBefore = !nameAtStart || at == 0 || !isNameCharacter(text[at - 1]);
         const std::size_t after = at + spelling.size();
         const bool freeAfter = !nameAtEnd || after >= text.size() || !isNameCharacter(text[after]);

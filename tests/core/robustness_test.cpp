@@ -68,6 +68,28 @@ TEST(Robustness, MacrosThatMultiplyStopAtAQuarterMillionLines) {
               u"81: mehr als 250000 Zeilen: Makros rufen sich ohne Ende auf");
 }
 
+// Each step doubles the text before it: forty steps would need a terabyte.
+TEST(Robustness, TextsThatDoubleStop) {
+    std::string macros = "m0 macro p\n db p\n endm\n";
+    std::string legacy;
+    std::string texts = "t40 equ r0\n";
+    for (int i = 1; i <= 40; ++i) {
+        const std::string n = std::to_string(i);
+        const std::string next = std::to_string(i - 1);
+        macros += "m" + n + " macro p\n m" + next + " (p)+(p)\n endm\n";
+        legacy += "x-" + next + " equ x-" + n + "+x-" + n + "\n";
+        texts = "t" + next + " equ t" + n + " t" + n + "\n" + texts;
+    }
+    const std::pair<std::string, std::u16string_view> cases[] = {
+        {macros + " m40 1\n", u"124: mehr als 4000000 Zeichen: Makros erzeugen zu viel Text"},
+        {legacy + " mov a,#x-0\n", u"41: Text nach Ersetzung der Equates länger als 4096 Zeichen"},
+        {texts + " mov a,t0\n", u"11: Text nach Ersetzung der Equates länger als 4096 Zeichen"},
+    };
+    for (const auto& [source, first] : cases) {
+        EXPECT_TRUE(outcome(decodeSourceBytes(source)).starts_with(first)) << source.substr(0, 20);
+    }
+}
+
 TEST(Robustness, LongChainsOfEquatesEnd) {
     std::string backward = "e0 equ 1\n";
     std::string forward;

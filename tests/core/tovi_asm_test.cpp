@@ -103,11 +103,12 @@ TEST(ToviAsm, WritesIntelHexAFullListingGnuErrorsAndWarnings) {
     writeFile(dir / "f -> g.asm", "nop\n foo\norg 0FFh\njnz x\nx: nop");
     EXPECT_EQ(runProgram(TOVI_ASM_EXECUTABLE, {"--errors", "gnu", "f -> g.asm"}, dir).out,
               "f -> g.asm:2: Syntaxfehler\n1 Fehler beim Assemblieren!\n");
-    writeFile(dir / "f -> g.asm",
-              "org 0FFh\njnz x\nx: jnz x\na:\nb:\nc:\nb:"); // c: does not pass b: on
+    writeFile(
+        dir / "f -> g.asm",
+        "org 0FFh\njnz x\nx: jnz x\na:\nb:\nc:\nb:\nd:\n; d\n\nd: nop"); // c: does not pass b: on
     EXPECT_EQ(
         runProgram(TOVI_ASM_EXECUTABLE, {"--errors", "gnu", "--warn", "f -> g.asm"}, dir).out,
-        "f -> g.bin (259 Byte) gespeichert\n" + summary +
+        "f -> g.bin (260 Byte) gespeichert\n" + summary +
             "f -> g.asm:2: Warnung: bedingter Sprung auf dem letzten Byte der Seite springt in die "
             "nächste Seite\n"
             "f -> g.asm:7: Warnung: Label 'b' ist schon in Zeile 5 definiert\n");
