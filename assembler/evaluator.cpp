@@ -24,11 +24,33 @@ Value Evaluator::valueAt(int root, int at, std::optional<std::int32_t> location,
                          bool forwardLimited) {
     const int limit = forwardLimited ? at : -1;
     if (limit != limitAt_) {
+        forgetFor(limit);
         limitAt_ = limit;
-        std::fill(equateCache_.begin(), equateCache_.end(), std::nullopt);
-        setCache_.clear();
     }
     return expressionValue(root, at, mode_ == Mode::Constants ? std::nullopt : location);
+}
+
+// A value found under one forward limit holds under a later limit or none,
+// as the program grows below that limit: only a failure may turn out
+// otherwise. Under an earlier limit a label it uses may lie below.
+void Evaluator::forgetFor(int limit) {
+    const bool later = limit < 0 || (limitAt_ >= 0 && limit > limitAt_);
+    if (!later) {
+        std::fill(equateCache_.begin(), equateCache_.end(), std::nullopt);
+        setCache_.clear();
+        return;
+    }
+    for (std::optional<Value>& value : equateCache_) {
+        if (value && !value->ok()) {
+            value.reset();
+        }
+    }
+    for (auto& [id, known] : setCache_) {
+        const auto failed = std::find_if(known.values.begin(),
+                                         known.values.begin() + static_cast<long>(known.filled),
+                                         [](const Value& value) { return !value.ok(); });
+        known.filled = static_cast<std::size_t>(failed - known.values.begin());
+    }
 }
 
 void Evaluator::learnEquatesInOrder() {
@@ -126,24 +148,20 @@ Value Evaluator::equateValue(int id) {
 // taken in order, so that one that uses the symbol itself finds the one
 // before it already known, however long the chain.
 Value Evaluator::setValue(const Symbol& symbol, int id) {
-    std::size_t count = 0;
-    while (count < symbol.sets.size() && symbol.sets[count].statement < setsAt_) {
-        ++count;
-    }
+    const auto above = std::ranges::partition_point(
+        symbol.sets, [this](const SetDefinition& set) { return set.statement < setsAt_; });
+    const auto count = static_cast<std::size_t>(above - symbol.sets.begin());
     if (count == 0) {
         return {0, Failure::Forward, id};
     }
-    auto& known = setCache_[id];
-    known.resize(symbol.sets.size());
-    for (std::size_t definition = 0; definition + 1 < count; ++definition) {
-        if (!known[definition]) {
-            known[definition] = setDefinitionValue(id, definition);
-        }
+    KnownSets& known = setCache_[id];
+    known.values.resize(symbol.sets.size());
+    while (known.filled < count) {
+        const std::size_t definition = known.filled;
+        known.values[definition] = setDefinitionValue(id, definition);
+        known.filled = std::max(known.filled, definition + 1);
     }
-    if (!known[count - 1]) {
-        known[count - 1] = setDefinitionValue(id, count - 1);
-    }
-    return *known[count - 1];
+    return known.values[count - 1];
 }
 
 Value Evaluator::setDefinitionValue(int id, std::size_t definition) {

@@ -22,6 +22,8 @@ public:
 
     // The value of an expression in statement `at`. With `forwardLimited`
     // (org, ds, if) a value may not depend on a label defined below `at`.
+    // Values are remembered: the program may grow between calls, but only
+    // below the statements already asked about.
     Value valueOf(int root, int at, bool forwardLimited = false);
     // The same with "$" given: `at` may be the number of statements, for a
     // value seen from after the last one.
@@ -36,6 +38,7 @@ public:
     std::u16string messageFor(const Value& value) const;
 
 private:
+    void forgetFor(int limit);
     Value expressionValue(int root, int setsAt, std::optional<std::int32_t> location);
     Value symbolValue(int id);
     Value labelValue(const Symbol& symbol) const;
@@ -49,9 +52,13 @@ private:
     std::vector<char> visiting_;
     // Values found so far; they hold for one forward limit.
     std::vector<std::optional<Value>> equateCache_;
-    std::unordered_map<int, std::vector<std::optional<Value>>> setCache_; // by definition
-    int limitAt_ = -1; // forward-limited use, or -1
-    int setsAt_ = 0;   // sets take their latest definition above this
+    struct KnownSets {
+        std::vector<Value> values; // by definition
+        std::size_t filled = 0;    // the first so many are known
+    };
+    std::unordered_map<int, KnownSets> setCache_; // by symbol
+    int limitAt_ = -1;                            // forward-limited use, or -1
+    int setsAt_ = 0;                              // sets take their latest definition above this
     int depth_ = 0;
 };
 

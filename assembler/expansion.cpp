@@ -607,8 +607,7 @@ private:
         // Seen from before the next statement: every symbol defined so far counts.
         catchUp();
         const int at = static_cast<int>(program_.statements.size());
-        Evaluator evaluator(program_, Evaluator::Mode::Addresses);
-        const Value value = evaluator.valueAt(root, at, counter_, true);
+        const Value value = evaluator_.valueAt(root, at, counter_, true);
         if (value.ok()) {
             return value.number != 0;
         }
@@ -616,7 +615,7 @@ private:
             pending_.push_back({place_, order_, value.symbol}); // perhaps defined below
         } else {
             (value.failure == Failure::NotANumber ? syntax_ : values_)
-                .add(program_, place_, order_, evaluator.messageFor(value));
+                .add(program_, place_, order_, evaluator_.messageFor(value));
         }
         return false;
     }
@@ -661,8 +660,7 @@ private:
         if (root < 0) {
             return std::nullopt;
         }
-        Evaluator evaluator(program_, Evaluator::Mode::Addresses);
-        const Value value = evaluator.valueOf(root, index, true);
+        const Value value = evaluator_.valueOf(root, index, true);
         return value.ok() ? std::optional(value.number) : std::nullopt;
     }
 
@@ -835,6 +833,7 @@ private:
     const SourceInput& input_;
     Findings& syntax_;
     Findings& values_;
+    Evaluator evaluator_{program_, Evaluator::Mode::Addresses}; // for if, org and ds as read
     std::vector<Source> sources_;
     std::vector<Conditional> conditionals_;
     std::unordered_map<std::u16string, Macro> macros_;
