@@ -62,6 +62,9 @@ public:
     // One of the simulator's commands.
     void runCommand(CommandId id);
     void toggleBreakpoint(int line);
+    // Another source is in the editor: a board chosen for the one before gives
+    // way to the board beside the new one at the next assembly.
+    void sourceReplaced() { boardChosen_ = false; }
     // The Simulator and the Platine windows' places into the settings, before
     // they are saved.
     void storeWindowPlace();

@@ -391,11 +391,12 @@ void MainWindow::runCommand(CommandId id) {
     case CommandId::NewSource:
         if (sourceFiles_->confirmDiscard(discardForNew)) {
             sourceFiles_->newSource();
+            debugger_->sourceReplaced();
         }
         return;
     case CommandId::LoadSource:
-        if (sourceFiles_->confirmDiscard(discardForLoad)) {
-            sourceFiles_->loadSource();
+        if (sourceFiles_->confirmDiscard(discardForLoad) && sourceFiles_->loadSource()) {
+            debugger_->sourceReplaced();
         }
         return;
     case CommandId::SaveSource:

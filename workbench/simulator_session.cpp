@@ -122,7 +122,7 @@ std::optional<QString> SimulatorSession::loadBoard(const QString& path) {
     if (!parsed.board) {
         return QString::fromStdString(parsed.error);
     }
-    stopRecording(); // its signals were those of the board before
+    endRecordingForAnotherBoard();
     boardPath_ = path;
     adopt(std::move(*parsed.board), *text);
     emit boardChanged();
@@ -133,7 +133,7 @@ void SimulatorSession::clearBoard() {
     if (boardPath_.isEmpty()) {
         return;
     }
-    stopRecording();
+    endRecordingForAnotherBoard();
     boardPath_.clear();
     adopt(mcs48::Board(), {});
     emit boardChanged();
@@ -234,6 +234,16 @@ void SimulatorSession::stopRecording() {
         emit statusLine(QStringLiteral("%1 kann nicht geschrieben werden").arg(recordingPath_));
     }
     emit recordingChanged(false);
+}
+
+// The recording's signals were those of the board before: it ends, and says so.
+void SimulatorSession::endRecordingForAnotherBoard() {
+    if (!recording_) {
+        return;
+    }
+    stopRecording();
+    emit statusLine(
+        QStringLiteral("Aufzeichnung in %1 beendet: andere Platine").arg(recordingPath_));
 }
 
 // What has been recorded goes to the file; a write error ends the recording.

@@ -125,6 +125,7 @@ private:
     void adopt(mcs48::Board board, std::string text);
     void restoreUserSettings();
     void flushRecording();
+    void endRecordingForAnotherBoard();
 
     SimulatorSettings& settings_;
     mcs48::Processor processor_;

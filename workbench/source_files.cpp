@@ -54,15 +54,13 @@ void SourceFiles::newSource() {
     view_.editor->setFocus();
 }
 
-void SourceFiles::loadSource() {
+bool SourceFiles::loadSource() {
     const QString chosen =
         dialogs_.openFileName(view_.dialogParent, QStringLiteral("Quelle laden"), fileFilters);
-    if (!chosen.isEmpty()) {
-        loadFile(chosen.toStdU16String());
-    }
+    return !chosen.isEmpty() && loadFile(chosen.toStdU16String());
 }
 
-void SourceFiles::loadFile(const std::u16string& path) {
+bool SourceFiles::loadFile(const std::u16string& path) {
     const auto bytes = readBytesUpToNul(toPath(path));
     std::error_code error;
     const auto size = std::filesystem::file_size(toPath(path), error);
@@ -71,7 +69,7 @@ void SourceFiles::loadFile(const std::u16string& path) {
         dialogs_.error(view_.dialogParent, QStringLiteral("Fehler"),
                        QStringLiteral("'") + toQString(fileNamePart(path)) +
                            QStringLiteral("' konnte nicht geladen werden!"));
-        return;
+        return false;
     }
     sourcePath_ = path;
     rememberFile(sourcePath_);
@@ -80,6 +78,7 @@ void SourceFiles::loadFile(const std::u16string& path) {
     showFileName();
     appendStatus_(sourcePath_ + byteCountText(size) + u" geladen");
     view_.editor->setFocus();
+    return true;
 }
 
 void SourceFiles::saveSource(SaveMode mode) {

@@ -36,9 +36,10 @@ public:
     SourceFiles(const SourceView& view, UserDialogs& dialogs, StatusSink appendStatus);
 
     void newSource();
-    void loadSource();
+    // Whether a file was chosen and loaded.
+    bool loadSource();
     // Loads the file as "Quelle laden" does once a file is chosen.
-    void loadFile(const std::u16string& path);
+    bool loadFile(const std::u16string& path);
     void saveSource(SaveMode mode);
 
     // For every change of the editor's text; changes made by loading or by

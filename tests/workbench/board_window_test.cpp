@@ -112,7 +112,8 @@ TEST_P(BoardPartsTest, PartsShowWhatTheProgramDid) {
 INSTANTIATE_TEST_SUITE_P(Runs, BoardPartsTest, ::testing::ValuesIn(partRows), byName);
 
 // A faulty board file, beside the source or chosen, leaves the board as it was; a chosen board
-// stays over reassembly, and its switches stay where they were set, also over F12.
+// stays over reassembly until another source is loaded, and its switches stay where they were
+// set, also over F12.
 TEST_F(BoardWindowTest, FaultyBoardsChangeNothingAndChosenOnesStay) {
     loadWithBoard(copyInputs, "led D1 P1.0\nled D2 P3.1\n");
     press(Qt::Key_F7);
@@ -141,6 +142,12 @@ TEST_F(BoardWindowTest, FaultyBoardsChangeNothingAndChosenOnesStay) {
     EXPECT_EQ(calls.filter("Platine laden: Platinen (*.board)").size(), 2);
     childWindow(5)->close();
     EXPECT_FALSE(board()->isVisible());
+    writeFile("andere.asm", copyInputs); // another source brings its own board again
+    writeFile("andere.board", "led D7 P1.0\n");
+    answers << "Ja"; // the spaces typed above are not saved
+    load("andere.asm");
+    press(Qt::Key_F7);
+    EXPECT_EQ(shown(), "D7: aus");
 }
 
 // 100,802 cycles are a quarter of a second at 6 MHz.
@@ -161,8 +168,8 @@ TEST_F(BoardWindowTest, RealTimeRunsAtTheChipsSpeedAndIsKept) {
     EXPECT_TRUE(checked("RealTime"));
 }
 
-// The LED's latch bit falls at cycle 2 and rises at cycle 4: 2.5 µs each at 6 MHz. A file that
-// cannot be written is one line.
+// The LED's latch bit falls at cycle 2 and rises at cycle 4: 2.5 µs each at 6 MHz. Another board
+// ends the recording with a word; a file that cannot be written is one line.
 TEST_F(BoardWindowTest, RecordsTheSignalsOfTheRunsToAVcdFile) {
     loadWithBoard("        anl p1,#0FEh\n        orl p1,#01h\ndone:   jmp done\n", "led D1 P1.0\n");
     press(Qt::Key_F5);
@@ -184,6 +191,13 @@ TEST_F(BoardWindowTest, RecordsTheSignalsOfTheRunsToAVcdFile) {
     trigger("RecordSignals");
     EXPECT_EQ(lastStatus(), "/dev/full kann nicht geschrieben werden");
     EXPECT_FALSE(checked("RecordSignals"));
+    writeFile("zwei.board", "led D2 P1.1\n");
+    fileNames << pathOf("zwei.vcd") << pathOf("zwei.board");
+    trigger("RecordSignals");
+    trigger("LoadBoard");
+    EXPECT_EQ(lastStatus(), "Aufzeichnung in " + pathOf("zwei.vcd") + " beendet: andere Platine");
+    EXPECT_FALSE(checked("RecordSignals"));
+    EXPECT_NE(fileBytes("zwei.vcd").find("$enddefinitions $end\n"), std::string::npos);
 }
 
 } // namespace
