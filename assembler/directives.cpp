@@ -10,7 +10,7 @@ namespace tovi {
 namespace {
 
 // clang-format off
-constexpr std::array<std::pair<std::u16string_view, Directive>, 56> directives = {{
+constexpr std::array<std::pair<std::u16string_view, Directive>, 57> directives = {{
     {u"org", Directive::Origin},
     {u"db", Directive::Bytes},        {u"defb", Directive::Bytes},    {u"byte", Directive::Bytes},
     {u"dw", Directive::Words},        {u"defw", Directive::Words},    {u"word", Directive::Words},
@@ -18,7 +18,7 @@ constexpr std::array<std::pair<std::u16string_view, Directive>, 56> directives =
     {u"asciz", Directive::TextWithZero}, {u"asciiz", Directive::TextWithZero},
     {u"ds", Directive::Reserve},      {u"rs", Directive::Reserve},    {u"block", Directive::Reserve},
     {u"defs", Directive::Reserve},    {u"blkb", Directive::Reserve},
-    {u"equ", Directive::Equate},      {u"#define", Directive::Define},
+    {u"equ", Directive::Equate},      {u"reg", Directive::Equate},    {u"#define", Directive::Define},
     {u"set", Directive::Set},
     {u"end", Directive::End},
     {u"include", Directive::Include}, {u"$include", Directive::Include},

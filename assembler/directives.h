@@ -14,7 +14,7 @@ enum class Directive {
     Text,         // text, ascii
     TextWithZero, // asciz
     Reserve,      // ds, rs, block, defs
-    Equate,       // equ
+    Equate,       // equ, reg
     Define,       // #define NAME value
     Set,          // set
     End,

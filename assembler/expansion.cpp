@@ -89,15 +89,19 @@ bool isDefinitionWord(Directive directive) {
            directive == Directive::Macro;
 }
 
-// Whether a word may be equ, set or macro (with or without a dot): most words
-// are none, and this is quicker to tell than the directive.
+// Whether a word may be equ, reg, set or macro (with or without a dot): most
+// words are none, and this is quicker to tell than the directive.
 bool mayDefine(std::u16string_view word) {
     const std::u16string_view letters = word.starts_with(u'.') ? word.substr(1) : word;
     if (letters.size() < 3 || letters.size() > 5) {
         return false;
     }
     const char16_t first = letters[0] | 0x20;
-    return first == u'e' || first == u's' || first == u'm';
+    return first == u'e' || first == u'r' || first == u's' || first == u'm';
+}
+
+bool isEqu(std::u16string_view word) {
+    return equalsIgnoringCase(word.starts_with(u'.') ? word.substr(1) : word, u"equ");
 }
 
 // Whether a word may be if, ifdef, ifndef, elseif, else or endif.
@@ -315,9 +319,8 @@ private:
         const auto [second, afterSecond] = splitWord(rest);
         const Directive secondDirective = mayDefine(second) ? directiveOf(second) : Directive::None;
         const bool isInstruction = !formsOf(word).empty();
-        // After an instruction only "equ" defines: "jmp set" jumps to a label "set".
-        const bool defines = isInstruction ? secondDirective == Directive::Equate
-                                           : isDefinitionWord(secondDirective);
+        // After an instruction only "equ" defines: "jmp set" and "jmp reg" jump to labels.
+        const bool defines = isInstruction ? isEqu(second) : isDefinitionWord(secondDirective);
         if (defines) {
             return definition(word, secondDirective, afterSecond);
         }

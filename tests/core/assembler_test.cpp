@@ -192,6 +192,7 @@ TEST(Language, SymbolsAreValuesUsedByWholeName) {
         {u"n set 1\n mov a,#n\nn set n+1\n mov a,#n\nn = 9", u"000 23 01 | 002 23 02"},
         {u" outl led,a\nled equ p1\nptr equ @r0\nr equ led\n mov a,ptr\n anl r,#1\n mov a,@idx\nidx equ r1",
          u"000 39 | 001 F0 | 002 99 01 | 004 F1"},
+        {u"cnt reg r2\n add a,cnt\n djnz cnt,$\n jmp reg\nreg: jmp set\nset: nop", u"000 6A | 001 EA 01 | 003 04 05 | 005 04 07 | 007 00"},
         {u"a equ 10\n mov a,r0", u"2: Parameterfehler"},
         {u"x equ 1\nx equ 2\n mov a,#x\nt: nop\nt: jmp t", u"000 23 01 | 002 00 | 003 04 02"},
         {u"start mov a,#1\nloop djnz r7,loop\n jmp start\nEND", u"000 23 01 | 002 EF 02 | 004 04 00"},
