@@ -341,6 +341,8 @@ TEST(Board, ReportsEverySignalChange) {
 // Attached after a long run, the waves stand where they would have got to.
 TEST(Board, StartsLateInOneStep) {
     Board board = boardOf("T1 = takt 100kHz\nINT = puls 10 3"); // edges every 2 cycles; low 7 … 9
+    board.startAt(2); // on the first edge
+    EXPECT_EQ(board.pins().t1, false);
     board.startAt(1'000'000'000'003);
     EXPECT_EQ(board.pins().t1, false);
     EXPECT_EQ(board.pins().intPin, true);
