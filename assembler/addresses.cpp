@@ -83,12 +83,13 @@ private:
         if (!count) {
             return;
         }
-        if (*count < 0 || *count > mcs48::imageSize) {
+        const bool aligns = statement.directive == Directive::Align;
+        if (*count < (aligns ? 1 : 0) || *count > mcs48::imageSize) {
             values_.add(program_, statement, std::u16string(message::valueOutOfRange));
             return;
         }
-        statement.size = *count;
-        counter_ += *count;
+        statement.size = aligns ? alignment(counter_, *count) : *count;
+        counter_ += statement.size;
     }
 
     void checkRange(const Statement& statement) {

@@ -10,14 +10,14 @@ namespace tovi {
 namespace {
 
 // clang-format off
-constexpr std::array<std::pair<std::u16string_view, Directive>, 57> directives = {{
+constexpr std::array<std::pair<std::u16string_view, Directive>, 58> directives = {{
     {u"org", Directive::Origin},
     {u"db", Directive::Bytes},        {u"defb", Directive::Bytes},    {u"byte", Directive::Bytes},
     {u"dw", Directive::Words},        {u"defw", Directive::Words},    {u"word", Directive::Words},
     {u"text", Directive::Text},       {u"ascii", Directive::Text},    {u"defm", Directive::Text},
     {u"asciz", Directive::TextWithZero}, {u"asciiz", Directive::TextWithZero},
     {u"ds", Directive::Reserve},      {u"rs", Directive::Reserve},    {u"block", Directive::Reserve},
-    {u"defs", Directive::Reserve},    {u"blkb", Directive::Reserve},
+    {u"defs", Directive::Reserve},    {u"blkb", Directive::Reserve},  {u"align", Directive::Align},
     {u"equ", Directive::Equate},      {u"reg", Directive::Equate},    {u"#define", Directive::Define},
     {u"set", Directive::Set},
     {u"end", Directive::End},

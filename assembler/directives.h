@@ -14,6 +14,7 @@ enum class Directive {
     Text,         // text, ascii
     TextWithZero, // asciz
     Reserve,      // ds, rs, block, defs
+    Align,        // align: reserves up to the next multiple
     Equate,       // equ, reg
     Define,       // #define NAME value
     Set,          // set

@@ -151,6 +151,10 @@ struct Macro {
     std::vector<std::u16string> parameters;    // lower case
     std::vector<std::u16string> body;          // without comments
     std::unordered_set<std::u16string> labels; // defined in the body, lower case
+    // Per body line, where the word that says what the line does begins (an
+    // instruction, directive or macro; npos: none). A label of the same name
+    // leaves it alone: "fail: FAIL" still calls the macro FAIL.
+    std::vector<std::size_t> actionWordAt;
 };
 
 struct Source {
@@ -369,6 +373,7 @@ private:
         switch (directive) {
         case Directive::Origin:
         case Directive::Reserve:
+        case Directive::Align:
             return add(directive == Directive::Origin ? StatementKind::Origin
                                                       : StatementKind::Reserve,
                        directive, word, rest);
@@ -643,7 +648,8 @@ private:
                 made.address = counter_.value_or(-1);
             } else if (made.kind == StatementKind::Reserve) {
                 const auto count = counterValue(made, index);
-                counter_ = counter_ && count ? std::optional(*counter_ + *count) : std::nullopt;
+                counter_ = counter_ && count ? std::optional(*counter_ + reserved(made, *count))
+                                             : std::nullopt;
             } else if (counter_) {
                 counter_ = *counter_ + sizeFromText(made);
             }
@@ -653,6 +659,13 @@ private:
                 label.addressKnown = made.address >= 0;
             }
         }
+    }
+
+    std::int32_t reserved(const Statement& made, std::int32_t count) const {
+        if (made.directive != Directive::Align) {
+            return count;
+        }
+        return count > 0 ? alignment(*counter_, count) : 0; // refused later
     }
 
     std::optional<std::int32_t> counterValue(const Statement& made, int index) {
@@ -781,12 +794,17 @@ private:
         Macro& macro = recording_->macro;
         for (const std::u16string& line : macro.body) {
             const LineShape shape = shapeOf(line);
+            std::u16string_view action = shape.statement;
             if (!shape.label.empty() && isName(shape.label)) {
                 macro.labels.insert(toLowerCase(shape.label));
             } else if (shape.label.empty() && shape.startsInFirstColumn &&
                        isColumnLabel(shape.statement)) {
                 macro.labels.insert(toLowerCase(splitWord(shape.statement).first));
+                action = splitWord(shape.statement).second;
             }
+            macro.actionWordAt.push_back(
+                action.empty() ? std::u16string_view::npos
+                               : static_cast<std::size_t>(action.data() - line.data()));
         }
         macros_.insert_or_assign(recording_->name, std::move(macro));
         recording_.reset();
@@ -808,17 +826,28 @@ private:
         for (std::size_t i = 0; i < macro.parameters.size(); ++i) {
             replacements[macro.parameters[i]] = i < arguments.size() ? arguments[i] : u"";
         }
+        std::unordered_map<std::u16string, std::u16string> locals;
         for (const std::u16string& local : macro.labels) {
-            replacements.try_emplace(local, local + suffix);
+            if (!replacements.contains(local)) {
+                locals.emplace(local, local + suffix);
+            }
         }
+        const char16_t* actionWord = nullptr; // of the line being expanded
         const NameReplacement replacementFor =
             [&](std::u16string_view word) -> const std::u16string* {
-            const auto found = replacements.find(toLowerCase(word));
-            return found == replacements.end() ? nullptr : &found->second;
+            const std::u16string lower = toLowerCase(word);
+            if (const auto found = replacements.find(lower); found != replacements.end()) {
+                return &found->second;
+            }
+            const auto local = locals.find(lower);
+            return local == locals.end() || word.data() == actionWord ? nullptr : &local->second;
         };
         Source expansion;
-        for (const std::u16string& line : macro.body) {
-            expansion.owned.push_back(replaceNames(line, replacementFor));
+        for (std::size_t line = 0; line < macro.body.size(); ++line) {
+            const std::u16string& text = macro.body[line];
+            const std::size_t at = macro.actionWordAt[line];
+            actionWord = at == std::u16string_view::npos ? nullptr : text.data() + at;
+            expansion.owned.push_back(replaceNames(text, replacementFor));
         }
         expansion.lines = expansion.owned.data();
         expansion.size = expansion.owned.size();

@@ -87,13 +87,14 @@ struct OperatorSpelling {
 
 // Symbols first, longer before shorter; words compared without regard to case.
 // clang-format off
-constexpr std::array<OperatorSpelling, 21> symbolOperators = {{
+constexpr std::array<OperatorSpelling, 22> symbolOperators = {{
     {u"<<", Op::ShiftLeft}, {u">>", Op::ShiftRight}, {u"<=", Op::LessEqual},
     {u">=", Op::GreaterEqual}, {u"<>", Op::NotEqual}, {u"!=", Op::NotEqual}, {u"==", Op::Equal},
     {u"&&", Op::BothTrue}, {u"||", Op::EitherTrue},
     {u"+", Op::Add}, {u"-", Op::Subtract}, {u"*", Op::Multiply}, {u"/", Op::Divide},
     {u"~", Op::Complement}, {u"!", Op::LogicalNot}, {u"&", Op::And}, {u"|", Op::Or},
     {u"^", Op::Xor}, {u"=", Op::Equal}, {u"<", Op::Less}, {u">", Op::Greater},
+    {u"#", Op::Modulo},
 }};
 constexpr std::array<OperatorSpelling, 15> wordOperators = {{
     {u"not", Op::Complement}, {u"mod", Op::Modulo}, {u"shl", Op::ShiftLeft},
@@ -113,8 +114,17 @@ public:
     std::u16string_view name() const { return name_; }
 
     void advance() {
+        const std::size_t previousEnd = at_;
+        const bool afterNumber = token_ == Token::Number;
         while (at_ < text_.size() && text_[at_] == u' ') {
             ++at_;
+        }
+        // "1#2" and "12#" are numbers as the language once wrote them, which
+        // it reads elsewhere or refuses; "x # 8" is a remainder.
+        if (afterNumber && at_ == previousEnd && at_ < text_.size() && text_[at_] == u'#') {
+            token_ = Token::Bad;
+            at_ = text_.size();
+            return;
         }
         if (at_ == text_.size()) {
             token_ = Token::End;

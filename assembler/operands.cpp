@@ -313,8 +313,8 @@ private:
 
     void immediate(Statement& statement, std::u16string_view text, int index) {
         const std::u16string_view digits = trimmed(text.substr(1));
-        if (digits.find(u'#') != std::u16string_view::npos) {
-            return oldImmediate(statement, text); // "##12", "#1#2": read as they always were
+        if (digits.find(u'#') != std::u16string_view::npos && oldImmediate(statement, text)) {
+            return; // "##12", "#1#2": read as they always were
         }
         if (isOldLiteral(digits) && !isNumericSymbol(toLowerCase(digits))) {
             const std::int32_t value = valueOf(digits);
@@ -332,7 +332,10 @@ private:
         checkConstant(statement, statement.value.root, index, lowestByte, highestByte);
     }
 
-    void oldImmediate(Statement& statement, std::u16string_view text) {
+    // Whether the text is a number or character with "#" in it, which the
+    // language has always read without them ("#'#'" is none); "#(10 # 8)" is
+    // an expression.
+    bool oldImmediate(Statement& statement, std::u16string_view text) {
         std::u16string digits;
         for (const char16_t c : text) {
             if (c != u'#') {
@@ -340,12 +343,17 @@ private:
             }
         }
         if (!isNumber(text) && !isCharLiteral(digits)) {
-            return fail(statement, message::parameter);
+            const bool quoted = text.find(u'\'') != std::u16string_view::npos;
+            if (quoted) {
+                fail(statement, message::parameter);
+            }
+            return quoted;
         }
         statement.value = {-1, valueOf(digits), true};
         if (statement.value.literal > highestByte) {
             fail(statement, message::valueOutOfRange);
         }
+        return true;
     }
 
     void target(Statement& statement, std::u16string_view text) {
@@ -454,7 +462,8 @@ private:
         if (statement.operands.size() != 1) {
             return fail(statement, message::parameter);
         }
-        singleValue(statement, index, 0, mcs48::imageSize);
+        singleValue(statement, index, statement.directive == Directive::Align ? 1 : 0,
+                    mcs48::imageSize);
     }
 
     void singleValue(Statement& statement, int index, std::int32_t lowest, std::int32_t highest) {

@@ -34,7 +34,7 @@ enum class StatementKind : std::uint8_t {
     Label, // a label alone, or the label of a line that emits nothing
     Instruction,
     Data,       // db, dw, text, asciz
-    Reserve,    // ds
+    Reserve,    // ds, align
     Origin,     // org
     Definition, // equ, =, set: no address, no bytes
     Ignored,    // cpu, title …: no address, no bytes
@@ -62,6 +62,11 @@ struct DataItem {
 };
 
 enum class TargetProblem : std::uint8_t { None, Missing, Immediate, Malformed };
+
+// The bytes "align n" reserves at `location`: up to the next multiple of n.
+inline std::int32_t alignment(std::int64_t location, std::int32_t multiple) {
+    return static_cast<std::int32_t>((multiple - location % multiple) % multiple);
+}
 
 struct Statement {
     SourcePlace place;

@@ -50,4 +50,8 @@ table:  db "Hallo",0,'it''s'
         .asciz "ab"
         .text "cd"
 far::   nop
+count   reg     r2
+        djnz    count,$
+        mov     a,#((~((ten+7) # 8) << 4) & 0F0H) | (ten & 00FH)
+        align   16
         end start

@@ -149,14 +149,14 @@ TEST(Assembler, ReportsEachFaultyLine) {
         u"mov psw,#1", u"mov r0,r1", u"movx @r2,a", u"djnz a,loop", u"mov a,#'#'",
         u"org 10h,20h", u"jmp start,x", u"call sub,a", u"jmp ,x", u"db 1,,x",
         u"org 0,,x", u"jmp start,,x", u"mov a,r0,x", u"nop ,,x", u"djnz r0,loop,x", u"mov a,#1,x",
-        u"db #12", u"db 12#", u".db #'A'", u"org #100h", u".org 1#0", u"mov a,#§data§",
+        u"db #12", u"db 12#", u".db #'A'", u"org #100h", u".org 1#0", u"db 1#2", u"mov a,#§data§",
         u"ADD A,#§DATA§", u"mov a,§adresse§", u"db r0", u"mov a,#1+", u"db (1", u"x set",
         u"include", u"ifdef 5\nendif", u"if 1 2\nendif",
     };
     const std::u16string_view rangeFaults[] = {
         u"db 256", u"db 4294967295", u"db '€'", u"org 800H", u".org 4294967295", u"mov a,#256",
         u"anl p1,#%FFFF", u"mov a,#'€'", u"mov a,#2147483647",
-        u"mov a,#-129", u"db 1,300", u"dw 65536", u"dw -32769", u"ds -1", u"org 1000h-1",
+        u"mov a,#-129", u"db 1,300", u"dw 65536", u"dw -32769", u"ds -1", u"org 1000h-1", u"align 0",
         u"db \"€\u4E00\"",
     };
     const std::u16string_view syntaxFaults[] = {
@@ -217,7 +217,8 @@ TEST(Language, ExpressionsComputeWithCsPrecedence) {
          u"000 0A 0A | 002 1F 0F | 004 0F FF | 006 41 FF | 008 10 10 | 00A 42 0F | 00C 0F 0C"},
         {u" jmp $\n djnz r7,$\n jnz $+2\n jmp *", u"000 04 00 | 002 EF 02 | 004 96 06 | 006 04 06"},
         {u" db 3 eq 3,3 ne 3,2 lt 3,3 le 2,2 gt 3,3 ge 3", u"000 01 00 | 002 01 00 | 004 00 01"},
-        {u" db 2+3*4,(2+3)*4,7/2,7 mod 3,-7/2,-7 MOD 2,2-1-1", u"000 0E 14 | 002 03 01 | 004 FD FF | 006 00"},
+        {u" db 2+3*4,(2+3)*4,7/2,7 mod 3,-7/2,-7 MOD 2,2-1-1,t # 8*2\nt equ 15", u"000 0E 14 | 002 03 01 | 004 FD FF | 006 00 0E"},
+        {u" mov a,#(10 # 8)\n mov a,#1#2\n mov a,##'a'#\n mov a,#x\nx equ 1#2", u"000 23 02 | 002 23 0C | 004 23 61 | 006 23 0C"},
         {u" db 1 shl 4 or 1,0F0h>>4,1<<3,80h shr 7,~0 and 0Fh,not 0FEh and 0FFh,!0,!5",
          u"000 11 0F | 002 08 01 | 004 0F 01 | 006 01 00"},
         {u" db 3=3,3<>3,2<3,3<=2,2>3,3>=3,1==1,1!=1,-1<0", u"000 01 00 | 002 01 00 | 004 00 01 | 006 01 00 | 008 01"},
@@ -245,6 +246,8 @@ TEST(Language, DataListsStringsAndReservedBytes) {
         {u" mov a,#';'\n mov a,#','", u"000 23 3B | 002 23 2C"},
         {u" dw 1234h,-1\n.word t\nt:", u"000 34 12 | 002 FF FF | 004 06 00"},
         {u" ds 3\n nop\n rs 2\n.block 1\n nop\n defs 0\n.blkb 1\n nop", u"003 00 | 007 00 | 009 00"},
+        {u" nop\n align 4\n nop\n.align 2\n align 1\n nop", u"000 00 | 004 00 | 006 00"},
+        {u"org 7FEh\n nop\n align 3", u"3: Adresse außerhalb des zulässigen Bereiches"},
         {u" defm \"ab\"\n.asciiz 'c'", u"000 61 62 | 002 63 00"},
         {u".text \"ab\"\n.ascii 'c'\n.asciz \"d\"\n defb 1\n.byte 2\n db \"ä€\"",
          u"000 61 62 | 002 63 | 003 64 00 | 005 01 | 006 02 | 007 E4 80"},
@@ -305,6 +308,7 @@ TEST(Language, MacrosExpandWithTheirOwnLabels) {
         {u".macro twice a, b\n db a,a,b+0\n.endm\n twice 3\n TWICE 4\n.macro one(v)\n db v\n.endm\n one 9", u"000 03 03 | 002 00 | 003 04 04 | 005 00 | 006 09"},
         {u"outer macro\n inner 1\n endm\ninner macro v\n db v,'v'\n endm\n outer", u"000 01 76"},
         {u"put macro reg\n mov a,@reg\n endm\n put r1", u"000 F1"},
+        {u"FAIL macro\n nop\n endm\nm macro\nfail: FAIL\n jmp fail\n endm\n m", u"000 00 | 001 04 00"},
         {u"m macro\n foo\n endm\n nop\n m", u"5: Syntaxfehler"},
         {u"m macro\n m\n endm\n m\n foo", u"4: Makroaufrufe zu tief verschachtelt"},
         {u"m macro a\n endm\n m 1,2\n endm\n m macro",
