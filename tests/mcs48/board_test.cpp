@@ -341,7 +341,7 @@ TEST(Board, ReportsEverySignalChange) {
 // Attached after a long run, the waves stand where they would have got to.
 TEST(Board, StartsLateInOneStep) {
     Board board = boardOf("T1 = takt 100kHz\nINT = puls 10 3"); // edges every 2 cycles; low 7 … 9
-    board.startAt(2); // on the first edge
+    board.startAt(2);                                           // on the first edge
     EXPECT_EQ(board.pins().t1, false);
     board.startAt(1'000'000'000'003);
     EXPECT_EQ(board.pins().t1, false);
@@ -350,6 +350,14 @@ TEST(Board, StartsLateInOneStep) {
     EXPECT_EQ(board.pins().t1, true);
     EXPECT_EQ(board.pins().intPin, false);
     EXPECT_EQ(board.nextChange(), 1'000'000'000'010);
+    Processor processor; // a board attached to a chip that has run 6 cycles
+    ASSERT_TRUE(processor.load(program("04 00")));
+    RunLimits limits;
+    limits.maxInstructions = 3;
+    processor.run(limits);
+    Board late = boardOf("T1 = takt 100kHz");
+    processor.attachBoard(&late);
+    EXPECT_EQ(late.nextChange(), 8);
 }
 
 TEST(Board, ResetEditsAndTheUserReachTheBoard) {

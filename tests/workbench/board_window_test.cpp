@@ -132,7 +132,9 @@ TEST_F(BoardWindowTest, FaultyBoardsChangeNothingAndChosenOnesStay) {
     EXPECT_EQ(lastStatus(), "kaputt.board, Zeile 1: unbekannter Pin 'P1.9'");
     EXPECT_EQ(shown(), partRows[1].shown);
     trigger("LoadBoard");
+    const QImage off = board()->grab(board()->partRect(0)).toImage();
     QTest::mouseClick(board(), Qt::LeftButton, {}, board()->partRect(0).center());
+    EXPECT_NE(board()->grab(board()->partRect(0)).toImage(), off); // the lever moved
     for (const char* step : {"Assemble", "Reset"}) {
         QTest::keyClicks(editor(), " ");
         trigger(step);
