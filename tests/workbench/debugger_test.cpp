@@ -357,6 +357,9 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     EXPECT_NE(kept.find("F4X = 33\r\nF4Y = 44\r\n"), std::string::npos) << kept;
     EXPECT_NE(kept.find("[Simulator]\r\nChip = 8048\r\nTaktKHz = 11000\r\n"), std::string::npos);
     EXPECT_EQ(session().chip(), mcs48::Chip::I8048);
+    editor()->setPlainText(program);
+    press(Qt::Key_F7);
+    EXPECT_EQ(window().findChild<QDoubleSpinBox*>("clockChoice")->value(), 11.0);
     const std::string ini = fileBytes("tovi.ini");
     EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 25); // tovi.ini keeps its 25 lines
 }
