@@ -10,7 +10,7 @@ namespace tovi {
 namespace {
 
 // clang-format off
-constexpr std::array<std::pair<std::u16string_view, Directive>, 58> directives = {{
+constexpr std::array<std::pair<std::u16string_view, Directive>, 60> directives = {{
     {u"org", Directive::Origin},
     {u"db", Directive::Bytes},        {u"defb", Directive::Bytes},    {u"byte", Directive::Bytes},
     {u"dw", Directive::Words},        {u"defw", Directive::Words},    {u"word", Directive::Words},
@@ -26,7 +26,8 @@ constexpr std::array<std::pair<std::u16string_view, Directive>, 58> directives =
     {u"if", Directive::If},           {u"ifdef", Directive::IfDefined},
     {u"ifndef", Directive::IfNotDefined},
     {u"elseif", Directive::ElseIf},   {u"else", Directive::Else},     {u"endif", Directive::EndIf},
-    {u"macro", Directive::Macro},     {u"endm", Directive::EndMacro},
+    {u"macro", Directive::Macro},     {u"endm", Directive::EndMacro}, {u"local", Directive::Local},
+    {u"rept", Directive::Repeat},
     {u"cpu", Directive::Ignored},     {u"8048", Directive::Ignored},  {u"8049", Directive::Ignored},
     {u"8039", Directive::Ignored},    {u"8035", Directive::Ignored},  {u"title", Directive::Ignored},
     {u"page", Directive::Ignored},    {u"listing", Directive::Ignored},

@@ -28,6 +28,8 @@ enum class Directive {
     EndIf,
     Macro,
     EndMacro,
+    Local,   // local names: labels of each expansion, as the body's own labels are
+    Repeat,  // rept n … endm: the lines between n times
     Ignored, // cpu, .8048, title, page, listing, list, nolist, name: they change no bytes
 };
 

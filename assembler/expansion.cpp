@@ -184,6 +184,7 @@ struct Conditional {
 struct Recording {
     std::u16string name;
     Macro macro;
+    std::optional<std::int32_t> repeat; // times a rept block is put in; none for a macro
     SourcePlace place;
     int order = 0;
     int depth = 1;
@@ -265,7 +266,7 @@ private:
         const Source& source = sources_.back();
         if (recording_ && recording_->source == sources_.size()) {
             syntax_.add(program_, recording_->place, recording_->order,
-                        message::unmatched(u"macro", u"endm"));
+                        message::unmatched(recording_->repeat ? u"rept" : u"macro", u"endm"));
             recording_.reset();
         }
         while (conditionals_.size() > source.conditionalsBelow) {
@@ -398,6 +399,15 @@ private:
             return dottedMacro(rest);
         case Directive::EndMacro:
             return syntax_.add(program_, place_, order_, message::unmatched(u"endm", u"macro"));
+        case Directive::Local:
+            if (!sources_.back().isMacro) {
+                syntax_.add(program_, place_, order_, std::u16string(message::syntax));
+            }
+            return;
+        case Directive::Repeat:
+            startRecording(u"rept", u"");
+            recording_->repeat = timesToRepeat(rest);
+            return;
         default:
             return;
         }
@@ -607,17 +617,22 @@ private:
             const bool defined = isDefined(text);
             return directive == Directive::IfDefined ? defined : !defined;
         }
+        return valueHere(text).value_or(0) != 0;
+    }
+
+    // The value of an if or rept line, seen from before the next statement:
+    // every symbol defined so far counts. Nothing after an error.
+    std::optional<std::int32_t> valueHere(std::u16string_view text) {
         const int root = parseValue(text);
         if (root < 0) {
             syntax_.add(program_, place_, order_, std::u16string(message::parameter));
-            return false;
+            return std::nullopt;
         }
-        // Seen from before the next statement: every symbol defined so far counts.
         catchUp();
         const int at = static_cast<int>(program_.statements.size());
         const Value value = evaluator_.valueAt(root, at, counter_, true);
         if (value.ok()) {
-            return value.number != 0;
+            return value.number;
         }
         if (value.failure == Failure::Undefined) {
             pending_.push_back({place_, order_, value.symbol}); // perhaps defined below
@@ -625,7 +640,7 @@ private:
             (value.failure == Failure::NotANumber ? syntax_ : values_)
                 .add(program_, place_, order_, evaluator_.messageFor(value));
         }
-        return false;
+        return std::nullopt;
     }
 
     bool isDefined(std::u16string_view name) {
@@ -784,7 +799,7 @@ private:
             finishRecording();
             return;
         }
-        if (first == Directive::Macro || second == Directive::Macro) {
+        if (first == Directive::Macro || first == Directive::Repeat || second == Directive::Macro) {
             ++recording_->depth;
         }
         recording_->macro.body.emplace_back(text);
@@ -795,6 +810,12 @@ private:
         for (const std::u16string& line : macro.body) {
             const LineShape shape = shapeOf(line);
             std::u16string_view action = shape.statement;
+            if (const auto [word, names] = splitWord(action);
+                directiveOf(word) == Directive::Local) {
+                for (const std::u16string_view name : listItems(names)) {
+                    macro.labels.insert(toLowerCase(name));
+                }
+            }
             if (!shape.label.empty() && isName(shape.label)) {
                 macro.labels.insert(toLowerCase(shape.label));
             } else if (shape.label.empty() && shape.startsInFirstColumn &&
@@ -806,8 +827,49 @@ private:
                 action.empty() ? std::u16string_view::npos
                                : static_cast<std::size_t>(action.data() - line.data()));
         }
+        if (recording_->repeat) {
+            const Recording block = std::move(*recording_);
+            recording_.reset();
+            return repeat(block);
+        }
         macros_.insert_or_assign(recording_->name, std::move(macro));
         recording_.reset();
+    }
+
+    // The count of a rept line, known where it stands; 0 after an error.
+    std::int32_t timesToRepeat(std::u16string_view text) {
+        const std::optional<std::int32_t> count = valueHere(text);
+        if (count && (*count < 0 || *count > mostLines)) {
+            values_.add(program_, place_, order_, std::u16string(message::valueOutOfRange));
+            return 0;
+        }
+        return count.value_or(0);
+    }
+
+    void repeat(const Recording& block) {
+        const std::size_t lines = block.macro.body.size() * static_cast<std::size_t>(*block.repeat);
+        if (lines > mostLines) {
+            syntax_.add(program_, block.place, block.order, std::u16string(message::tooManyLines));
+            stopped_ = true;
+            return;
+        }
+        if (isTooDeep()) {
+            return;
+        }
+        Source expansion;
+        for (std::int32_t time = 0; time < *block.repeat; ++time) {
+            appendExpansion(block.macro, {}, expansion.owned);
+        }
+        enter(std::move(expansion), block.place);
+    }
+
+    bool isTooDeep() {
+        if (sources_.back().macroDepth < deepestMacro) {
+            return false;
+        }
+        syntax_.add(program_, place_, order_, std::u16string(message::macroTooDeep));
+        stopped_ = true; // a macro that calls itself: nothing after it can be read
+        return true;
     }
 
     void expand(const Macro& macro, std::u16string_view name, std::u16string_view rest) {
@@ -815,12 +877,18 @@ private:
         if (arguments.size() > macro.parameters.size()) {
             return syntax_.add(program_, place_, order_, message::tooManyArguments(name));
         }
-        const Source& caller = sources_.back();
-        if (caller.macroDepth >= deepestMacro) {
-            syntax_.add(program_, place_, order_, std::u16string(message::macroTooDeep));
-            stopped_ = true; // a macro that calls itself: nothing after it can be read
+        if (isTooDeep()) {
             return;
         }
+        Source expansion;
+        appendExpansion(macro, arguments, expansion.owned);
+        enter(std::move(expansion), place_);
+    }
+
+    // The macro's lines with the arguments in place of its parameters and its
+    // labels made its own, one suffix per expansion.
+    void appendExpansion(const Macro& macro, const std::vector<std::u16string>& arguments,
+                         std::vector<std::u16string>& lines) {
         const std::u16string suffix = u'\u0001' + decimalText(++expansions_);
         std::unordered_map<std::u16string, std::u16string> replacements;
         for (std::size_t i = 0; i < macro.parameters.size(); ++i) {
@@ -842,20 +910,24 @@ private:
             const auto local = locals.find(lower);
             return local == locals.end() || word.data() == actionWord ? nullptr : &local->second;
         };
-        Source expansion;
         for (std::size_t line = 0; line < macro.body.size(); ++line) {
             const std::u16string& text = macro.body[line];
             const std::size_t at = macro.actionWordAt[line];
             actionWord = at == std::u16string_view::npos ? nullptr : text.data() + at;
-            expansion.owned.push_back(replaceNames(text, replacementFor));
+            lines.push_back(replaceNames(text, replacementFor));
         }
+    }
+
+    // Reads an expansion next, its errors reported at `call`.
+    void enter(Source expansion, const SourcePlace& call) {
+        const Source& caller = sources_.back();
         expansion.lines = expansion.owned.data();
         expansion.size = expansion.owned.size();
         expansion.file = caller.file;
         expansion.folder = caller.folder;
         expansion.mainLine = caller.mainLine;
         expansion.isMacro = true;
-        expansion.call = caller.isMacro ? caller.call : place_;
+        expansion.call = caller.isMacro ? caller.call : call;
         expansion.macroDepth = caller.macroDepth + 1;
         expansion.conditionalsBelow = conditionals_.size();
         sources_.push_back(std::move(expansion));

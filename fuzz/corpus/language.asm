@@ -54,4 +54,8 @@ count   reg     r2
         djnz    count,$
         mov     a,#((~((ten+7) # 8) << 4) & 0F0H) | (ten & 00FH)
         align   16
+        rept    2
+        local   x
+x:      djnz    r6,x
+        endm
         end start
