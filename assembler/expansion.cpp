@@ -839,7 +839,7 @@ private:
     // The count of a rept line, known where it stands; 0 after an error.
     std::int32_t timesToRepeat(std::u16string_view text) {
         const std::optional<std::int32_t> count = valueHere(text);
-        if (count && (*count < 0 || *count > mostLines)) {
+        if (count && (*count < 0 || static_cast<std::size_t>(*count) > mostLines)) {
             values_.add(program_, place_, order_, std::u16string(message::valueOutOfRange));
             return 0;
         }

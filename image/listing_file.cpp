@@ -11,8 +11,10 @@
 namespace tovi {
 namespace {
 
-// Equates whose values name other equates are shown with those values, this deep.
+// Equates whose values name other equates are shown with those values, this
+// deep, and only while the shown value stays this long.
 constexpr int deepestShownValue = 8;
+constexpr std::size_t longestShownValue = 4096;
 
 std::string padded(std::string text, std::size_t width, bool right = false) {
     if (text.size() < width) {
@@ -72,22 +74,34 @@ private:
         if (depth >= deepestShownValue) {
             return std::u16string(text);
         }
-        std::u16string value; // each replacement is copied before the next is made
-        return replaceNames(text, [&](std::u16string_view name) -> const std::u16string* {
-            const auto found = program_.symbolIds.find(toLowerCase(name));
-            if (found == program_.symbolIds.end()) {
-                return nullptr;
-            }
-            const Symbol& symbol = program_.symbol(found->second);
-            if (symbol.kind != SymbolKind::Equate && symbol.kind != SymbolKind::Text) {
-                return nullptr;
-            }
-            value = expanded(symbol.text, depth + 1);
-            return &value;
-        });
+        std::u16string result =
+            replaceNames(text, [&](std::u16string_view name) -> const std::u16string* {
+                const auto found = program_.symbolIds.find(toLowerCase(name));
+                if (found == program_.symbolIds.end()) {
+                    return nullptr;
+                }
+                const Symbol& symbol = program_.symbol(found->second);
+                if (symbol.kind != SymbolKind::Equate && symbol.kind != SymbolKind::Text) {
+                    return nullptr;
+                }
+                return &valueOf(found->second, symbol.text, depth + 1);
+            });
+        return result.size() > longestShownValue ? std::u16string(text) : result;
+    }
+
+    // Each symbol's value at each depth is worked out once: an equate that
+    // names others many times would otherwise take exponential time.
+    const std::u16string& valueOf(int id, std::u16string_view text, int depth) {
+        const auto key = std::pair{id, depth};
+        if (const auto known = values_.find(key); known != values_.end()) {
+            return known->second;
+        }
+        std::u16string value = expanded(text, depth);
+        return values_.insert_or_assign(key, std::move(value)).first->second;
     }
 
     const Program& program_;
+    std::map<std::pair<int, int>, std::u16string> values_;
 };
 
 // A name as the listing shows it: a label of a macro expansion with its number.

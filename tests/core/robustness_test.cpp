@@ -1,5 +1,6 @@
 // Hostile and oversized sources: every case ends with a clear result.
 
+#include "image/listing_file.h"
 #include "support.h"
 
 namespace tovi::test {
@@ -88,6 +89,15 @@ TEST(Robustness, TextsThatDoubleStop) {
     for (const auto& [source, first] : cases) {
         EXPECT_TRUE(outcome(decodeSourceBytes(source)).starts_with(first)) << source.substr(0, 20);
     }
+}
+
+// The listing shows an equate with the equates it names put in, eight deep: a text that names
+// itself thirteen times would be 13^8 copies, and is shown as written.
+TEST(Robustness, ListingOfATextNamingItselfEnds) {
+    const auto lines = splitLines(u"x equ @x/x/x/x/x/x/x/x/x/x/x/x/x\n nop");
+    Assembler assembler;
+    (void)assembler.assemble(AssemblyRequest{lines, {}, {}, 0}, [](std::u16string_view) {});
+    EXPECT_TRUE(fullListing(assembler.program()).ends_with("x  = @x/x/x/x/x/x/x/x/x/x/x/x/x\n"));
 }
 
 TEST(Robustness, LongChainsOfEquatesEnd) {
