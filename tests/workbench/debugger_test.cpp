@@ -324,7 +324,7 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     simulator->parentWidget()->resize(2400, 1600);
     EXPECT_GT(scroll->widget()->width(), 2000); // the views grow with the window
     for (const auto& [name, text] :
-         {std::pair{"aField", "5a"}, {"timerField", "fe"}, {"pcField", "zz"}}) {
+         {std::pair{"aField", "5a"}, {"timerField", "fe"}, {"pcField", "zz"}, {"P1Latch", "a5"}}) {
         simulator->findChild<QLineEdit*>(name)->setText(text);
         emit simulator->findChild<QLineEdit*>(name)->editingFinished();
     }
@@ -336,6 +336,7 @@ TEST_F(DebuggerTest, ViewsEditTheStateAndTheChoicesAreKept) {
     }
     EXPECT_EQ(session().state().a, 0x5A);
     EXPECT_EQ(session().state().timer, 0xFE); // the timer counts on from the typed value
+    EXPECT_EQ(session().state().latch(mcs48::Port::P1), 0xA5);
     EXPECT_EQ(session().state().ram[24 + 2], 0x77);
     EXPECT_EQ(simulator->findChild<QTableWidget*>("internalRam")->item(1, 10)->text(), "77");
     registers->item(0, 7)->setText("zz"); // refused: the value shown before comes back at once
