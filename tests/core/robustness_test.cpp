@@ -35,6 +35,7 @@ TEST(Robustness, OneMegabyteLines) {
         {" " + std::string(1'000'000, 'q'), u"1: Syntaxfehler"},
         {"mov a," + std::string(1'000'000, ','), u"1: Parameterfehler"},
         {"nop ;" + std::string(1'000'000, 'k'), u"000 00"},
+        {"x equ r1\n mov a,#" + std::string(1'000'000, '0') + "1", u"000 23 01"}, // long as written
     };
     for (const auto& [line, expected] : cases) {
         EXPECT_EQ(outcome(decodeSourceBytes(line)), expected) << line.substr(0, 8);
